@@ -1,0 +1,7 @@
+#include "link/receivestats.h"
+
+ReceiveStats &receiveStats()
+{
+    static ReceiveStats stats;
+    return stats;
+}

@@ -1,0 +1,56 @@
+#include "support/windowharness.h"
+
+#include <QAbstractButton>
+#include <QComboBox>
+#include <QDir>
+#include <QStatusBar>
+#include <QTableWidget>
+#include <QTest>
+
+WindowHarness::WindowHarness()
+    : previousDir(QDir::currentPath())
+{
+    if (!dir.isValid() || !QDir::setCurrent(dir.path()))
+        qFatal("cannot enter a temporary working directory");
+    nextTrafficRow = 0;
+    statisticsIds.clear();
+    savedRowCount = 0;
+    mainWindow = std::make_unique<MainWindow>();
+    mainWindow->show();
+}
+
+WindowHarness::~WindowHarness()
+{
+    mainWindow.reset();
+    QDir::setCurrent(previousDir);
+}
+
+QString WindowHarness::statusText() const
+{
+    return widget<QStatusBar>("statusbar")->currentMessage();
+}
+
+void WindowHarness::click(const char *buttonName)
+{
+    QTest::mouseClick(widget<QAbstractButton>(buttonName), Qt::LeftButton);
+}
+
+void WindowHarness::openPort(const QString &path, const QString &speed)
+{
+    QComboBox *port = widget<QComboBox>("cbBoxPort");
+    port->setEditText(path);
+    QComboBox *speeds = widget<QComboBox>("cbBoxBps");
+    speeds->setCurrentIndex(speeds->findText(speed));
+    click("btnOpenClose");
+}
+
+QTableWidget *WindowHarness::trafficView() const
+{
+    return widget<QTableWidget>("tableWidget");
+}
+
+QString WindowHarness::cell(int row, int column, const char *table) const
+{
+    const QTableWidgetItem *item = widget<QTableWidget>(table)->item(row, column);
+    return item ? item->text() : QString();
+}

@@ -1,0 +1,45 @@
+#ifndef TAVICON_TEST_WINDOWHARNESS_H
+#define TAVICON_TEST_WINDOWHARNESS_H
+
+#include <QTemporaryDir>
+#include <QWidget>
+#include <memory>
+
+#include "app/mainwindow.h"
+
+class QTableWidget;
+
+// The real main window, started in a fresh temporary working directory with
+// the program-wide values at zero, as at program start.
+class WindowHarness
+{
+public:
+    WindowHarness();
+    ~WindowHarness();
+
+    MainWindow &window() { return *mainWindow; }
+
+    template <typename T>
+    T *widget(const char *objectName) const
+    {
+        T *w = mainWindow->findChild<T *>(QString::fromLatin1(objectName));
+        if (!w)
+            qFatal("no widget %s", objectName);
+        return w;
+    }
+
+    QString statusText() const;
+    void click(const char *buttonName);
+    // Types the port path into the port box and clicks the open button.
+    void openPort(const QString &path, const QString &speed = QStringLiteral("2000000"));
+    QString cell(int row, int column, const char *table = "tableWidget") const;
+    QTableWidget *trafficView() const;
+    QString workDir() const { return dir.path(); }
+
+private:
+    QTemporaryDir dir;
+    QString previousDir;
+    std::unique_ptr<MainWindow> mainWindow;
+};
+
+#endif // TAVICON_TEST_WINDOWHARNESS_H

@@ -1,0 +1,94 @@
+#include "traffic/traffictext.h"
+
+namespace {
+
+const QString kReceived = QStringLiteral("接受");
+const QString kDataFrame = QStringLiteral("数据帧");
+const QString kRemoteFrame = QStringLiteral("远程帧");
+const QString kStandard = QStringLiteral("标准帧");
+const QString kExtended = QStringLiteral("扩展帧");
+const QString kVariableExtended = QStringLiteral("/扩展帧");
+
+constexpr char kHexDigits[] = "0123456789abcdef";
+constexpr int kSeparatedPairs = 8;      // blanks stand between the first eight pairs
+constexpr int kShortTextWidth = 21;
+
+void appendDigits(QChar *&out, int value, int digits)
+{
+    for (int i = digits - 1; i >= 0; --i) {
+        out[i] = QLatin1Char(char('0' + value % 10));
+        value /= 10;
+    }
+    out += digits;
+}
+
+} // namespace
+
+QString receivedIdText(quint32 identifier)
+{
+    QString text(10, Qt::Uninitialized);
+    QChar *out = text.data();
+    out[0] = QLatin1Char('0');
+    out[1] = QLatin1Char('x');
+    for (int i = 0; i < 8; ++i)
+        out[2 + i] = QLatin1Char(kHexDigits[(identifier >> (28 - 4 * i)) & 0xF]);
+    return text;
+}
+
+QString hexDataText(const QByteArray &data)
+{
+    const int length = int(data.size());
+    if (length == 0)
+        return QStringLiteral(" ");
+    QString text;
+    text.reserve(qMax(kShortTextWidth, 3 * length));
+    for (int i = 0; i < length; ++i) {
+        if (i > 0 && i < kSeparatedPairs)
+            text.append(QLatin1Char(' '));
+        const quint8 byte = quint8(data.at(i));
+        text.append(QLatin1Char(kHexDigits[byte >> 4]));
+        text.append(QLatin1Char(kHexDigits[byte & 0xF]));
+    }
+    if (length < kSeparatedPairs)
+        text.append(QString(kShortTextWidth - text.size(), QLatin1Char(' ')));
+    return text;
+}
+
+QString trafficTimeText(const QTime &time)
+{
+    QString text(12, Qt::Uninitialized);
+    QChar *out = text.data();
+    appendDigits(out, time.hour(), 2);
+    *out++ = QLatin1Char(':');
+    appendDigits(out, time.minute(), 2);
+    *out++ = QLatin1Char(':');
+    appendDigits(out, time.second(), 2);
+    *out++ = QLatin1Char(' ');
+    appendDigits(out, time.msec(), 3);
+    return text;
+}
+
+QStringList receivedRowTexts(const CanFrame &frame, int row)
+{
+    QString format;
+    if (frame.format == FrameFormat::Standard)
+        format = kStandard;
+    else if (frame.format == FrameFormat::Extended)
+        format = kExtended;
+    return {QString::number(row),
+            kReceived,
+            trafficTimeText(QTime::currentTime()),
+            frame.remote ? kRemoteFrame : kDataFrame,
+            format,
+            receivedIdText(frame.identifier),
+            QString::number(frame.length),
+            hexDataText(frame.data)};
+}
+
+QStringList statisticsRowTexts(const CanFrame &frame, FrameFraming framing, int row)
+{
+    QStringList texts = receivedRowTexts(frame, row);
+    if (framing == FrameFraming::Variable && frame.format == FrameFormat::Extended)
+        texts[TrafficColumn::Format] = kVariableExtended;
+    return texts;
+}

@@ -1,0 +1,30 @@
+#ifndef TAVICON_TRAFFICTEXT_H
+#define TAVICON_TRAFFICTEXT_H
+
+#include <QString>
+#include <QStringList>
+#include <QTime>
+
+#include "link/canframe.h"
+
+// Column texts of the traffic view.
+
+namespace TrafficColumn {
+enum { Row, Direction, Time, Kind, Format, Identifier, Length, Data, Count };
+}
+
+// "0x" and eight lower-case hexadecimal digits.
+QString receivedIdText(quint32 identifier);
+// Two digits per byte; a blank after each of the first seven pairs; texts of
+// fewer than eight bytes are filled with blanks to 21 characters; " " for no data.
+QString hexDataText(const QByteArray &data);
+// "hh:mm:ss zzz"
+QString trafficTimeText(const QTime &time);
+// The eight texts of a received frame shown in `row`. The format column is a
+// null string for a fixed frame of unknown format: that cell is left as it is.
+QStringList receivedRowTexts(const CanFrame &frame, int row);
+// The same for statistics mode, where extended frames of the variable-length
+// protocol are marked "/扩展帧".
+QStringList statisticsRowTexts(const CanFrame &frame, FrameFraming framing, int row);
+
+#endif // TAVICON_TRAFFICTEXT_H

@@ -1,0 +1,126 @@
+// The traffic view: a ring of `rowLimit` rows, or one row per identifier in
+// statistics mode, and the controls above it.
+
+#include "app/mainwindow.h"
+
+#include "traffic/statisticsindex.h"
+#include "traffic/traffictext.h"
+#include "ui_mainwindow.h"
+
+namespace {
+
+const QString kSentRowStyle = QStringLiteral("selection-background-color:rgb(0,167,242)");
+const QString kStatisticsRowStyle = QStringLiteral("selection-background-color:rgb(255,255,255)");
+const QString kTooManyIdentifiers = QStringLiteral("Display area can display the number of rows is too little");
+
+// Larger ring sizes would take gigabytes of item slots; such a text is ignored
+// like any other unusable limit.
+constexpr int kMaxRowLimit = 1000000;
+
+} // namespace
+
+void MainWindow::appendTrafficRow(const QStringList &texts)
+{
+    const int row = nextTrafficRow;
+    QTableWidget *view = ui->tableWidget;
+    for (int column = 0; column < TrafficColumn::Count && column < texts.size(); ++column) {
+        if (!texts.at(column).isNull())
+            view->setItem(row, column, new QTableWidgetItem(texts.at(column)));
+    }
+    highlightTrafficRow(row, kSentRowStyle);
+    nextTrafficRow = (row + 1) % rowLimit;
+}
+
+bool MainWindow::showStatisticsRow(const CanFrame &frame, FrameFraming framing)
+{
+    const QString id = receivedIdText(frame.identifier);
+    int position = statisticsPosition(id);
+    if (position < 0) {
+        const bool first = statisticsIds.isEmpty();
+        position = appendStatisticsId(id);
+        if (!first && statisticsIds.size() >= rowLimit) {
+            ui->statusbar->showMessage(kTooManyIdentifiers);
+            return false;
+        }
+    }
+    if (position >= rowLimit)
+        return true;
+
+    const QStringList texts = statisticsRowTexts(frame, framing, position);
+    QTableWidget *view = ui->tableWidget;
+    for (int column = 0; column < TrafficColumn::Count; ++column) {
+        if (!texts.at(column).isNull())
+            view->setItem(position, column, new QTableWidgetItem(texts.at(column)));
+    }
+    highlightTrafficRow(position, kStatisticsRowStyle);
+    return true;
+}
+
+void MainWindow::highlightTrafficRow(int row, const QString &styleSheet)
+{
+    QTableWidget *view = ui->tableWidget;
+    view->setSelectionBehavior(QAbstractItemView::SelectRows);
+    // Setting a style sheet repolishes the whole table: only do it on a change.
+    if (view->styleSheet() != styleSheet)
+        view->setStyleSheet(styleSheet);
+    view->selectRow(row);
+}
+
+void MainWindow::clearTrafficCells()
+{
+    ui->tableWidget->clearContents();
+}
+
+void MainWindow::on_lineEditTotal_textChanged(const QString &arg1)
+{
+    if (arg1.isEmpty()) {
+        // Signals this slot again with the number, which clears the view.
+        ui->lineEditTotal->setText(QStringLiteral("%1").arg(rowLimit));
+        return;
+    }
+    bool ok = false;
+    const int limit = arg1.toInt(&ok, 10);
+    if (!ok || limit <= 0 || limit > kMaxRowLimit)
+        return;
+    rowLimit = limit;
+    nextTrafficRow = 0;
+    clearTrafficCells();
+    ui->tableWidget->setRowCount(rowLimit);
+}
+
+void MainWindow::on_btnViewClear_clicked()
+{
+    clearTrafficCells();
+    nextTrafficRow = 0;
+}
+
+void MainWindow::on_checkBoxPause_clicked(bool checked)
+{
+    paused = checked;
+}
+
+void MainWindow::on_checkBoxOnlyRev_clicked(bool checked)
+{
+    receiveOnly = checked;
+    ui->checkBoxOverlayDisplay->setEnabled(checked);
+    if (checked)
+        return;
+    if (!statisticsIds.isEmpty()) {
+        clearTrafficCells();
+        clearStatisticsIds();
+        nextTrafficRow = 0;
+    }
+    statisticsMode = false;
+    ui->checkBoxOverlayDisplay->setChecked(false);   // emits no clicked()
+}
+
+void MainWindow::on_checkBoxOverlayDisplay_clicked(bool checked)
+{
+    clearTrafficCells();
+    clearStatisticsIds();
+    statisticsMode = checked;
+    nextTrafficRow = 0;
+    ui->tableWidget->setEditTriggers(checked ? QAbstractItemView::NoEditTriggers
+                                             : QAbstractItemView::DoubleClicked
+                                                   | QAbstractItemView::AnyKeyPressed);
+}
