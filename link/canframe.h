@@ -2,6 +2,7 @@
 #define TAVICON_CANFRAME_H
 
 #include <QByteArray>
+#include <QMetaType>
 #include <QtGlobal>
 
 // Byte layouts of CAN frames on the serial line to the converter, in the
@@ -19,6 +20,7 @@ struct CanFrame
     int length = 0;                    // 0..8 sent and fixed; up to 15 variable
     QByteArray data;                   // `length` bytes in line order
 };
+Q_DECLARE_METATYPE(CanFrame)
 
 namespace FixedLayout {
 constexpr int FrameSize = 20;

@@ -1,0 +1,422 @@
+// The traffic view: ring of rows, row limit, clear, pause, receive-only and
+// statistics mode, driven through the real window and a pseudo-terminal.
+
+#include <QCheckBox>
+#include <QLineEdit>
+#include <QLoggingCategory>
+#include <QStatusBar>
+#include <QTableWidget>
+#include <QtTest>
+
+#include "support/receivefixture.h"
+
+namespace {
+
+const QString kTooMany = QStringLiteral("Display area can display the number of rows is too little");
+const QString kBlueSelection = QStringLiteral("selection-background-color:rgb(0,167,242)");
+const QString kWhiteSelection = QStringLiteral("selection-background-color:rgb(255,255,255)");
+
+QByteArray framesWithIds(std::initializer_list<quint32> ids)
+{
+    QByteArray bytes;
+    for (quint32 id : ids)
+        bytes += fixedBytes(id, FrameFormat::Standard, QByteArray(1, char(id)));
+    return bytes;
+}
+
+QString idText(quint32 id)
+{
+    return QStringLiteral("0x%1").arg(id, 8, 16, QLatin1Char('0'));
+}
+
+int itemCount(QTableWidget *view)
+{
+    int count = 0;
+    for (int r = 0; r < view->rowCount(); ++r)
+        for (int c = 0; c < view->columnCount(); ++c)
+            count += view->item(r, c) != nullptr;
+    return count;
+}
+
+void setRowLimit(ReceiveFixture &f, const QString &text)
+{
+    QLineEdit *edit = f.widget<QLineEdit>("lineEditTotal");
+    edit->selectAll();
+    QTest::keyClicks(edit, text);
+}
+
+void enterStatisticsMode(ReceiveFixture &f)
+{
+    f.click("checkBoxOnlyRev");
+    f.click("checkBoxOverlayDisplay");
+    QVERIFY(f.widget<QCheckBox>("checkBoxOverlayDisplay")->isChecked());
+}
+
+} // namespace
+
+class TestTrafficView : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase() { QLoggingCategory::setFilterRules(QStringLiteral("default.debug=false")); }
+    void receivedColumns_data();
+    void receivedColumns();
+    void unknownFormatKeepsColumnFour();
+    void ringWrapsAtDefaultLimit();
+    void ringWrapsAtSmallLimit();
+    void rowLimitEdits_data();
+    void rowLimitEdits();
+    void deletingCharactersOneByOne();
+    void clearRestartsAtRowZero();
+    void pauseWritesNothing();
+    void receiveOnlyControlsStatisticsMode();
+    void statisticsRowPerIdentifier();
+    void statisticsMarksVariableExtended();
+    void statisticsClearKeepsIdentifierRows();
+    void statisticsRefusal();
+    void statisticsWithRowLimitOne();
+    void manyIdentifiersInStatisticsMode();
+    void editTriggersAfterLeavingStatistics_data();
+    void editTriggersAfterLeavingStatistics();
+};
+
+void TestTrafficView::receivedColumns_data()
+{
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::addColumn<QStringList>("columns");   // columns 0, 1, 3..7
+    const QString data2 = QStringLiteral("01 02") + QString(16, ' ');
+    QTest::newRow("fixed extended data")
+        << fixedBytes(0x1AB, FrameFormat::Extended, QByteArray::fromHex("0102"))
+        << QStringList{"0", "接受", "数据帧", "扩展帧", "0x000001ab", "2", data2};
+    QTest::newRow("variable extended data")
+        << variableBytes(0x1AB, FrameFormat::Extended, QByteArray::fromHex("0102"))
+        << QStringList{"0", "接受", "数据帧", "扩展帧", "0x000001ab", "2", data2};
+    QTest::newRow("fixed standard remote")
+        << fixedBytes(0x7FF, FrameFormat::Standard, QByteArray(), true)
+        << QStringList{"0", "接受", "远程帧", "标准帧", "0x000007ff", "0", " "};
+    QTest::newRow("variable, ten data bytes")
+        << QByteArray::fromHex("AACA01000011223344556677889955")
+        << QStringList{"0", "接受", "数据帧", "标准帧", "0x00000001", "10", "00 11 22 33 44 55 66 778899"};
+    QTest::newRow("fixed, eight bytes")
+        << fixedBytes(0x12345678, FrameFormat::Extended, QByteArray::fromHex("0011223344556677"))
+        << QStringList{"0", "接受", "数据帧", "扩展帧", "0x12345678", "8", "00 11 22 33 44 55 66 77"};
+}
+
+void TestTrafficView::receivedColumns()
+{
+    QFETCH(QByteArray, bytes);
+    QFETCH(QStringList, columns);
+    ReceiveFixture f;
+    f.deliver(bytes);
+    const int shownColumns[] = {0, 1, 3, 4, 5, 6, 7};
+    for (int i = 0; i < 7; ++i)
+        QCOMPARE(f.cell(0, shownColumns[i]), columns.at(i));
+    QVERIFY(QTime::fromString(f.cell(0, 2), QStringLiteral("hh:mm:ss zzz")).isValid());
+    QCOMPARE(f.trafficView()->currentRow(), 0);
+    QCOMPARE(f.trafficView()->styleSheet(), kBlueSelection);
+    QCOMPARE(f.trafficView()->selectionBehavior(), QAbstractItemView::SelectRows);
+    QCOMPARE(nextTrafficRow, 1);
+}
+
+void TestTrafficView::unknownFormatKeepsColumnFour()
+{
+    ReceiveFixture f;
+    setRowLimit(f, QStringLiteral("2"));
+    QByteArray odd = fixedBytes(0x42, FrameFormat::Standard, QByteArray::fromHex("01"));
+    odd[3] = 3;                                             // format byte neither 1 nor 2
+    odd[19] = char(commandSum(odd.constData(), 2, 19));
+    f.deliver(odd);
+    QVERIFY(!f.trafficView()->item(0, 4));
+    QCOMPARE(f.cell(0, 5), QStringLiteral("0x00000042"));
+
+    // A lap later, row 1 keeps the earlier text in column 4.
+    f.deliver(fixedBytes(1, FrameFormat::Extended) + fixedBytes(2) + odd);
+    QCOMPARE(f.cell(1, 4), QStringLiteral("扩展帧"));
+    QCOMPARE(f.cell(1, 5), QStringLiteral("0x00000042"));
+    QCOMPARE(f.cell(0, 4), QStringLiteral("标准帧"));
+}
+
+void TestTrafficView::ringWrapsAtDefaultLimit()
+{
+    ReceiveFixture f;
+    QByteArray bytes;
+    for (quint32 id = 0; id < 1001; ++id)
+        bytes += fixedBytes(id, FrameFormat::Extended);
+    f.deliver(bytes);
+    QCOMPARE(f.trafficView()->rowCount(), 1000);
+    QCOMPARE(f.cell(0, 5), idText(1000));
+    QCOMPARE(f.cell(0, 0), QStringLiteral("0"));
+    QCOMPARE(f.cell(1, 5), idText(1));
+    QCOMPARE(f.cell(999, 5), idText(999));
+    QCOMPARE(f.cell(999, 0), QStringLiteral("999"));
+    QCOMPARE(nextTrafficRow, 1);
+    QCOMPARE(f.trafficView()->currentRow(), 0);
+}
+
+void TestTrafficView::ringWrapsAtSmallLimit()
+{
+    ReceiveFixture f;
+    setRowLimit(f, QStringLiteral("5"));
+    QCOMPARE(f.trafficView()->rowCount(), 5);
+    f.deliver(framesWithIds({1, 2, 3, 4, 5, 6, 7}));
+    const QStringList expected{idText(6), idText(7), idText(3), idText(4), idText(5)};
+    for (int r = 0; r < 5; ++r) {
+        QCOMPARE(f.cell(r, 5), expected.at(r));
+        QCOMPARE(f.cell(r, 0), QString::number(r));
+    }
+    QCOMPARE(nextTrafficRow, 2);
+}
+
+void TestTrafficView::rowLimitEdits_data()
+{
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<bool>("keystrokes");
+    QTest::addColumn<int>("rows");
+    QTest::addColumn<bool>("cleared");
+    QTest::newRow("typing 2000") << "2000" << true << 2000 << true;
+    QTest::newRow("typing 25") << "25" << true << 25 << true;
+    QTest::newRow("zero") << "0" << false << 1000 << false;
+    QTest::newRow("negative") << "-5" << false << 1000 << false;
+    QTest::newRow("not a number") << "abc" << false << 1000 << false;
+    QTest::newRow("blanks around a number") << " 7 " << false << 7 << true;
+    QTest::newRow("beyond int") << "99999999999" << false << 1000 << false;
+    QTest::newRow("more rows than the view can hold") << "5000000" << false << 1000 << false;
+}
+
+void TestTrafficView::rowLimitEdits()
+{
+    QFETCH(QString, typed);
+    QFETCH(bool, keystrokes);
+    QFETCH(int, rows);
+    QFETCH(bool, cleared);
+    ReceiveFixture f;
+    f.deliver(framesWithIds({1, 2, 3}));
+    QLineEdit *edit = f.widget<QLineEdit>("lineEditTotal");
+    if (keystrokes)
+        setRowLimit(f, typed);
+    else
+        edit->setText(typed);
+    QCOMPARE(edit->text(), typed);
+    QCOMPARE(f.trafficView()->rowCount(), rows);
+    QCOMPARE(itemCount(f.trafficView()) == 0, cleared);
+    QCOMPARE(nextTrafficRow, cleared ? 0 : 3);
+    f.deliver(framesWithIds({9}));
+    QCOMPARE(f.cell(cleared ? 0 : 3, 5), idText(9));
+}
+
+void TestTrafficView::deletingCharactersOneByOne()
+{
+    ReceiveFixture f;
+    QLineEdit *edit = f.widget<QLineEdit>("lineEditTotal");
+    edit->setFocus();
+    edit->end(false);
+    QStringList rowsSeen;
+    for (int i = 0; i < 3; ++i) {
+        QTest::keyClick(edit, Qt::Key_Backspace);
+        rowsSeen << QString::number(f.trafficView()->rowCount());
+    }
+    QCOMPARE(rowsSeen, (QStringList{"100", "10", "1"}));
+    f.deliver(framesWithIds({4, 5}));
+    QTest::keyClick(edit, Qt::Key_Backspace);   // empty: the limit in force comes back
+    QCOMPARE(edit->text(), QStringLiteral("1"));
+    QCOMPARE(f.trafficView()->rowCount(), 1);
+    QCOMPARE(itemCount(f.trafficView()), 0);
+
+    // Select all and delete: back to the current limit, view emptied.
+    setRowLimit(f, QStringLiteral("30"));
+    f.deliver(framesWithIds({6}));
+    edit->selectAll();
+    QTest::keyClick(edit, Qt::Key_Delete);
+    QCOMPARE(edit->text(), QStringLiteral("30"));
+    QCOMPARE(f.trafficView()->rowCount(), 30);
+    QCOMPARE(itemCount(f.trafficView()), 0);
+}
+
+void TestTrafficView::clearRestartsAtRowZero()
+{
+    ReceiveFixture f;
+    f.deliver(framesWithIds({1, 2, 3}));
+    f.click("btnViewClear");
+    QCOMPARE(itemCount(f.trafficView()), 0);
+    QCOMPARE(f.trafficView()->rowCount(), 1000);
+    f.deliver(framesWithIds({4}));
+    QCOMPARE(f.cell(0, 5), idText(4));
+    QCOMPARE(f.cell(0, 0), QStringLiteral("0"));
+}
+
+void TestTrafficView::pauseWritesNothing()
+{
+    ReceiveFixture f;
+    f.deliver(framesWithIds({1}));
+    f.click("checkBoxPause");
+    f.deliver(framesWithIds({2, 3}) + variableBytes(4));
+    QCOMPARE(itemCount(f.trafficView()), 8);
+    QCOMPARE(nextTrafficRow, 1);
+    f.click("checkBoxPause");
+    f.deliver(framesWithIds({5}));
+    QCOMPARE(f.cell(1, 5), idText(5));
+}
+
+void TestTrafficView::receiveOnlyControlsStatisticsMode()
+{
+    ReceiveFixture f;
+    QCheckBox *statistics = f.widget<QCheckBox>("checkBoxOverlayDisplay");
+    f.click("checkBoxOverlayDisplay");
+    QVERIFY(!statistics->isChecked());                // disabled: the click does nothing
+
+    f.click("checkBoxOnlyRev");
+    QVERIFY(statistics->isEnabled());
+    f.deliver(framesWithIds({1}));                    // received frames are still shown
+    QCOMPARE(f.cell(0, 5), idText(1));
+
+    f.click("checkBoxOverlayDisplay");
+    QVERIFY(statistics->isChecked());
+    f.click("checkBoxOnlyRev");
+    QVERIFY(!statistics->isChecked());
+    QVERIFY(!statistics->isEnabled());
+    f.deliver(framesWithIds({2, 2}));                 // normal mode again: two rows
+    QCOMPARE(f.cell(0, 5), idText(2));
+    QCOMPARE(f.cell(1, 5), idText(2));
+}
+
+void TestTrafficView::statisticsRowPerIdentifier()
+{
+    ReceiveFixture f;
+    f.deliver(framesWithIds({9}));
+    enterStatisticsMode(f);
+    QCOMPARE(itemCount(f.trafficView()), 0);          // entering clears the view
+    QCOMPARE(f.trafficView()->editTriggers(), QAbstractItemView::NoEditTriggers);
+
+    f.deliver(fixedBytes(0xA, FrameFormat::Standard, QByteArray::fromHex("01")));
+    f.deliver(fixedBytes(0xB, FrameFormat::Standard, QByteArray::fromHex("02")));
+    const QString firstTime = f.cell(0, 2);
+    QTest::qWait(5);
+    f.deliver(fixedBytes(0xA, FrameFormat::Standard, QByteArray::fromHex("0303")));
+
+    QCOMPARE(f.cell(0, 5), idText(0xA));
+    QCOMPARE(f.cell(0, 0), QStringLiteral("0"));
+    QCOMPARE(f.cell(0, 6), QStringLiteral("2"));
+    QCOMPARE(f.cell(0, 7).trimmed(), QStringLiteral("03 03"));
+    QVERIFY(f.cell(0, 2) != firstTime);
+    QCOMPARE(f.cell(1, 5), idText(0xB));
+    QCOMPARE(f.cell(1, 0), QStringLiteral("1"));
+    QCOMPARE(itemCount(f.trafficView()), 16);
+    QCOMPARE(nextTrafficRow, 0);
+    QCOMPARE(statisticsIds, (QStringList{idText(0xA), idText(0xB)}));
+    QCOMPARE(f.trafficView()->currentRow(), 0);
+    QCOMPARE(f.trafficView()->styleSheet(), kWhiteSelection);
+}
+
+void TestTrafficView::statisticsMarksVariableExtended()
+{
+    ReceiveFixture f;
+    enterStatisticsMode(f);
+    f.deliver(variableBytes(0x100, FrameFormat::Extended) + fixedBytes(0x200, FrameFormat::Extended)
+              + variableBytes(0x300, FrameFormat::Standard));
+    QCOMPARE(f.cell(0, 4), QStringLiteral("/扩展帧"));
+    QCOMPARE(f.cell(1, 4), QStringLiteral("扩展帧"));
+    QCOMPARE(f.cell(2, 4), QStringLiteral("标准帧"));
+}
+
+void TestTrafficView::statisticsClearKeepsIdentifierRows()
+{
+    ReceiveFixture f;
+    enterStatisticsMode(f);
+    f.deliver(framesWithIds({0xA, 0xB}));
+    f.click("btnViewClear");
+    f.deliver(framesWithIds({0xB}));
+    QVERIFY(!f.trafficView()->item(0, 5));
+    QCOMPARE(f.cell(1, 5), idText(0xB));
+}
+
+void TestTrafficView::statisticsRefusal()
+{
+    ReceiveFixture f;
+    setRowLimit(f, QStringLiteral("3"));
+    enterStatisticsMode(f);
+    // One delivery: the third identifier finds no row; the frames after it in
+    // the same delivery are still shown.
+    f.deliver(framesWithIds({0xA, 0xB, 0xC, 0xA, 0xB}));
+    QCOMPARE(f.statusText(), kTooMany);
+    QCOMPARE(statisticsIds.size(), 3);
+    QVERIFY(!f.trafficView()->item(2, 5));
+    QCOMPARE(f.cell(0, 7).trimmed(), QStringLiteral("0a"));
+    QCOMPARE(f.trafficView()->currentRow(), 1);       // the last frame, 0xB, was shown
+
+    // The refused identifier keeps its place and is shown from its next frame on.
+    f.widget<QStatusBar>("statusbar")->clearMessage();
+    f.deliver(framesWithIds({0xC}));
+    QCOMPARE(f.cell(2, 5), idText(0xC));
+    QVERIFY(f.statusText().isEmpty());
+
+    // Later new identifiers are refused once each and never shown.
+    f.deliver(framesWithIds({0xD}));
+    QCOMPARE(f.statusText(), kTooMany);
+    f.widget<QStatusBar>("statusbar")->clearMessage();
+    f.deliver(framesWithIds({0xD}));
+    QVERIFY(f.statusText().isEmpty());
+    QCOMPARE(itemCount(f.trafficView()), 24);
+}
+
+void TestTrafficView::statisticsWithRowLimitOne()
+{
+    ReceiveFixture f;
+    setRowLimit(f, QStringLiteral("1"));
+    enterStatisticsMode(f);
+    f.deliver(framesWithIds({0xA}));
+    QCOMPARE(f.cell(0, 5), idText(0xA));
+    QVERIFY(f.statusText() != kTooMany);
+    f.deliver(framesWithIds({0xB}));
+    QCOMPARE(f.statusText(), kTooMany);
+    QCOMPARE(f.cell(0, 5), idText(0xA));
+}
+
+void TestTrafficView::manyIdentifiersInStatisticsMode()
+{
+    ReceiveFixture f;
+    setRowLimit(f, QStringLiteral("5000"));
+    enterStatisticsMode(f);
+    QByteArray bytes;
+    for (quint32 id = 0; id < 3000; ++id)
+        bytes += fixedBytes(0x10000 + id, FrameFormat::Extended);
+    for (quint32 id = 0; id < 3000; id += 7)
+        bytes += fixedBytes(0x10000 + id, FrameFormat::Extended, QByteArray::fromHex("ee"));
+    f.deliver(bytes);
+    QCOMPARE(statisticsIds.size(), 3000);
+    for (int row : {0, 7, 1400, 2996}) {
+        QCOMPARE(f.cell(row, 5), idText(0x10000 + quint32(row)));
+        QCOMPARE(f.cell(row, 7).trimmed(), QStringLiteral("ee"));
+    }
+    QCOMPARE(f.cell(2999, 6), QStringLiteral("0"));
+}
+
+void TestTrafficView::editTriggersAfterLeavingStatistics_data()
+{
+    QTest::addColumn<QByteArray>("leaveBy");
+    QTest::addColumn<int>("triggers");
+    QTest::newRow("statistics box unchecked")
+        << QByteArray("checkBoxOverlayDisplay")
+        << int(QAbstractItemView::DoubleClicked | QAbstractItemView::AnyKeyPressed);
+    QTest::newRow("receive-only box unchecked") << QByteArray("checkBoxOnlyRev") << int(QAbstractItemView::NoEditTriggers);
+}
+
+void TestTrafficView::editTriggersAfterLeavingStatistics()
+{
+    QFETCH(QByteArray, leaveBy);
+    QFETCH(int, triggers);
+    ReceiveFixture f;
+    QCOMPARE(int(f.trafficView()->editTriggers()),
+             int(QAbstractItemView::DoubleClicked | QAbstractItemView::EditKeyPressed | QAbstractItemView::AnyKeyPressed));
+    enterStatisticsMode(f);
+    f.deliver(framesWithIds({0xA}));
+    f.click(leaveBy.constData());
+    QCOMPARE(int(f.trafficView()->editTriggers()), triggers);
+    QCOMPARE(itemCount(f.trafficView()), 0);
+    QVERIFY(statisticsIds.isEmpty());
+    f.deliver(framesWithIds({0xB, 0xB}));
+    QCOMPARE(f.cell(1, 5), idText(0xB));
+}
+
+QTEST_MAIN(TestTrafficView)
+#include "test_trafficview.moc"
