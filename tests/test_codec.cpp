@@ -4,7 +4,6 @@
 
 #include "link/canframe.h"
 
-Q_DECLARE_METATYPE(CanFrame)
 
 namespace {
 
