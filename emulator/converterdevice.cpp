@@ -1,0 +1,97 @@
+#include "emulator/converterdevice.h"
+
+#include "emulator/consoleoutput.h"
+#include "emulator/ptyline.h"
+
+namespace {
+
+constexpr quint8 VariableFramingBit = 0x10;
+constexpr quint8 TableTimingForm = 0x02;
+constexpr int TableTimingModeOffset = 13;
+constexpr int ManualTimingModeOffset = 18;
+constexpr int ModeLoopback = 1;
+constexpr int ModeLoopbackSilent = 3;
+
+QByteArray hex2(quint8 value)
+{
+    return QByteArray::number(value, 16).rightJustified(2, '0');
+}
+
+QByteArray canLine(const HostMessage &m)
+{
+    const CanFrame &f = m.frame;
+    const char *format = f.format == FrameFormat::Standard ? "std"
+                       : f.format == FrameFormat::Extended ? "ext"
+                                                           : "other";
+    return QByteArray("RX CAN ") + (m.framing == FrameFraming::Fixed ? "fixed " : "variable ")
+         + format + (f.remote ? " remote" : " data")
+         + " id=" + QByteArray::number(f.identifier, 16).rightJustified(8, '0')
+         + " len=" + QByteArray::number(f.length)
+         + " data=" + f.data.toHex();
+}
+
+} // namespace
+
+ConverterDevice::ConverterDevice(PtyLine &line, QObject *parent)
+    : QObject(parent)
+    , line(line)
+{
+    connect(&line, &PtyLine::received, this, &ConverterDevice::received);
+}
+
+QByteArray ConverterDevice::reportLine(const HostMessage &m)
+{
+    const quint8 code = m.bytes.size() > 2 ? quint8(m.bytes.at(2)) : 0;
+    switch (m.kind) {
+    case HostMessage::Kind::CanData:
+        return canLine(m);
+    case HostMessage::Kind::SetStart:
+        return "RX SETSTART code=" + hex2(code) + " bytes=" + m.bytes.toHex();
+    case HostMessage::Kind::StatusQuery:
+        return "RX STATUSQUERY";
+    case HostMessage::Kind::SpeedChange:
+        return "RX SPEED index=" + QByteArray::number(quint8(m.bytes.at(3)));
+    case HostMessage::Kind::Filter:
+        return "RX FILTER code=" + hex2(code) + " count=" + QByteArray::number(quint8(m.bytes.at(3)))
+             + " bytes=" + m.bytes.toHex();
+    }
+    return QByteArray();
+}
+
+void ConverterDevice::received(const QByteArray &bytes)
+{
+    const QList<HostMessage> messages = parser.feed(bytes);
+    for (const HostMessage &m : messages)
+        handle(m);
+}
+
+void ConverterDevice::handle(const HostMessage &m)
+{
+    printLine(reportLine(m));
+    switch (m.kind) {
+    case HostMessage::Kind::CanData:
+        if (loopbackMode)
+            line.send(currentFraming == FrameFraming::Fixed ? encodeFixedFrame(m.frame)
+                                                            : encodeVariableFrame(m.frame));
+        break;
+    case HostMessage::Kind::SetStart:
+        applySetStart(m.bytes);
+        break;
+    case HostMessage::Kind::StatusQuery:
+        line.send(busStatusReply(status));
+        break;
+    case HostMessage::Kind::SpeedChange:
+    case HostMessage::Kind::Filter:
+        break;      // a pty has no speed, and the filter list is only reported
+    }
+}
+
+void ConverterDevice::applySetStart(const QByteArray &command)
+{
+    const quint8 code = quint8(command.at(2));
+    currentFraming = (code & VariableFramingBit) ? FrameFraming::Variable : FrameFraming::Fixed;
+    // The two timing forms keep the mode byte at different places.
+    const int modeOffset = (code & 0x0F) == TableTimingForm ? TableTimingModeOffset : ManualTimingModeOffset;
+    const int mode = quint8(command.at(modeOffset));
+    loopbackMode = mode == ModeLoopback || mode == ModeLoopbackSilent;
+}

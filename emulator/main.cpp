@@ -1,0 +1,86 @@
+// converter-emulator: stands in for the USB-to-CAN converter on a pseudo-terminal.
+
+#include <QCoreApplication>
+#include <QDeadlineTimer>
+#include <QLoggingCategory>
+#include <QTimer>
+
+#include <cstdio>
+
+#include "emulator/consolecommands.h"
+#include "emulator/consoleoutput.h"
+#include "emulator/converterdevice.h"
+#include "emulator/emulatoroptions.h"
+#include "emulator/ptyline.h"
+#include "emulator/quitsignals.h"
+#include "emulator/serialendlink.h"
+#include "emulator/trafficgenerator.h"
+
+namespace {
+// How long --exit-when-done waits for the host to read the last bytes.
+constexpr int ExitDrainMs = 10000;
+}
+
+int main(int argc, char *argv[])
+{
+    QCoreApplication app(argc, argv);
+    QCoreApplication::setApplicationName(QStringLiteral("converter-emulator"));
+    // The variable-length encoder reports every frame's size on the debug
+    // channel; at full line speed that would drown standard error.
+    QLoggingCategory::setFilterRules(QStringLiteral("default.debug=false"));
+
+    EmulatorOptions options;
+    QString why;
+    if (!parseEmulatorOptions(QCoreApplication::arguments(), &options, &why)) {
+        std::fprintf(stderr, "converter-emulator: %s\n", qPrintable(why));
+        return 2;
+    }
+
+    PtyLine line;
+    if (!line.open(&why)) {
+        std::fprintf(stderr, "converter-emulator: %s\n", qPrintable(why));
+        return 1;
+    }
+    SerialEndLink link;
+    if (!options.linkPath.isEmpty() && !link.create(options.linkPath, line.serialPath(), &why)) {
+        std::fprintf(stderr, "converter-emulator: %s\n", qPrintable(why));
+        return 1;
+    }
+    printLine("PORT " + line.serialPath().toLocal8Bit());
+
+    ConverterDevice device(line);
+    device.setBusStatus(options.status);
+    TrafficGenerator generator(line, [&device] { return device.framing(); });
+    if (options.generation.seed)
+        generator.seed(*options.generation.seed);
+    // Bytes still unread in the pty vanish when it closes: after the last
+    // run, wait until the host has read them (for a while at most).
+    // Two empty looks in a row: the pty hands written bytes to the reading
+    // side a moment later, so one empty look may come too early.
+    QTimer drainCheck;
+    QDeadlineTimer drainDeadline;
+    int emptyLooks = 0;
+    QObject::connect(&drainCheck, &QTimer::timeout, &app, [&] {
+        emptyLooks = line.queuedBytes() == 0 && line.unreadByHost() == 0 ? emptyLooks + 1 : 0;
+        if (emptyLooks >= 2 || drainDeadline.hasExpired())
+            QCoreApplication::quit();
+    });
+    QObject::connect(&generator, &TrafficGenerator::finished, &app, [&](qint64 frames, qint64 bytes) {
+        printLine("DONE sent=" + QByteArray::number(frames) + " bytes=" + QByteArray::number(bytes));
+        if (options.exitWhenDone) {
+            drainDeadline.setRemainingTime(ExitDrainMs);
+            drainCheck.start(10);
+        }
+    });
+
+    ConsoleCommands console(line, device, generator, options.generation, options.quitOnEof);
+    QObject::connect(&console, &ConsoleCommands::quitRequested, &app, &QCoreApplication::quit,
+                     Qt::QueuedConnection);
+    QuitSignals quitSignals;
+    QObject::connect(&quitSignals, &QuitSignals::quitRequested, &app, &QCoreApplication::quit);
+
+    if (options.generation.count > 0)
+        generator.start(options.generation);
+
+    return app.exec();
+}

@@ -1,0 +1,54 @@
+#ifndef TAVICON_EMULATOR_PTYLINE_H
+#define TAVICON_EMULATOR_PTYLINE_H
+
+#include <QByteArray>
+#include <QObject>
+#include <QString>
+
+class QSocketNotifier;
+
+// The emulator's side of the serial line: a pseudo-terminal whose serial end
+// the host program opens. The emulator keeps the serial end open too, so the
+// master never sees a hang-up when the host closes its port.
+//
+// Everything sent goes through one output queue that is written whenever the
+// pty has room; nothing is ever dropped.
+class PtyLine : public QObject
+{
+    Q_OBJECT
+public:
+    explicit PtyLine(QObject *parent = nullptr);
+    ~PtyLine() override;
+
+    bool open(QString *why);
+    QString serialPath() const { return path; }
+
+    void send(const QByteArray &bytes);
+    qint64 queuedBytes() const { return qint64(queue.size()) - queueStart; }
+    qint64 totalQueued() const { return queuedTotal; }
+    qint64 totalWritten() const { return writtenTotal; }
+    // Bytes in the pty that the host has not read yet. They are lost when the
+    // emulator closes the pty, so a clean exit waits for this to reach 0.
+    qint64 unreadByHost() const;
+
+signals:
+    void received(const QByteArray &bytes);
+    // Some queued bytes went into the pty.
+    void bytesWritten();
+
+private:
+    void readReady();
+    void writeReady();
+
+    int masterFd = -1;
+    int serialFd = -1;
+    QString path;
+    QSocketNotifier *readNotifier = nullptr;
+    QSocketNotifier *writeNotifier = nullptr;
+    QByteArray queue;
+    qsizetype queueStart = 0;      // bytes before this index are written
+    qint64 queuedTotal = 0;
+    qint64 writtenTotal = 0;
+};
+
+#endif // TAVICON_EMULATOR_PTYLINE_H
