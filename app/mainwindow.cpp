@@ -11,6 +11,9 @@ int savedRowCount = 0;
 
 namespace {
 constexpr int PaddedFieldWidth = 20;
+// A converter writes each frame in one go; bytes of a frame still missing after
+// this long will not come.
+constexpr int ReceiveQuietMs = 100;
 }
 
 MainWindow::MainWindow(QWidget *parent)
@@ -25,6 +28,7 @@ MainWindow::MainWindow(QWidget *parent)
     , autoSendTimer(nullptr)
     , autoSendIndex(0)
     , autoSaveTimer(nullptr)
+    , receiveFlushTimer(nullptr)
 {
     ui->setupUi(this);
 
@@ -80,6 +84,10 @@ MainWindow::MainWindow(QWidget *parent)
 
     serialPort = new QSerialPort(this);
     connect(serialPort, &QSerialPort::readyRead, this, &MainWindow::rev_process);
+    receiveFlushTimer = new QTimer(this);
+    receiveFlushTimer->setSingleShot(true);
+    receiveFlushTimer->setInterval(ReceiveQuietMs);
+    connect(receiveFlushTimer, &QTimer::timeout, this, &MainWindow::flushReceivedBytes);
     // Queued: the port must not be closed from inside its own notifier.
     connect(serialPort, &QSerialPort::errorOccurred, this, &MainWindow::handlePortError,
             Qt::QueuedConnection);

@@ -111,8 +111,12 @@ private:
     QTimer *autoSaveTimer;
     QStringList columnPadding;
 
-    // Bytes of a frame still incomplete at the end of the last delivery.
+    // Receive path state: bytes of a frame still incomplete at the end of the
+    // last delivery, and the timer that gives up on them once the line is quiet.
+    class ReceivedFrameDispatch;
+    void flushReceivedBytes();
     FrameScanner receiveScanner;
+    QTimer *receiveFlushTimer;
 };
 
 // Program-wide values, one per process, zero at start.

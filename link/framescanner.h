@@ -29,11 +29,19 @@ class FrameScanner
 {
 public:
     void feed(const QByteArray &bytes, FrameSink &sink);
+    // The line has gone quiet: what is kept will not be completed. Frames among
+    // the kept bytes (behind a candidate that turned out to be noise) are
+    // reported; the rest is dropped.
+    void flush(FrameSink &sink);
     // Forgets the kept bytes (port opened or closed).
     void reset() { pending.clear(); }
     int pendingSize() const { return int(pending.size()); }
 
 private:
+    // Scans d[0..n); returns the position of the first incomplete candidate,
+    // or n. With `final`, incomplete candidates are skipped like noise.
+    static int scan(const char *d, int n, FrameSink &sink, bool final);
+
     QByteArray pending;
 };
 

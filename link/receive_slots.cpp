@@ -3,44 +3,58 @@
 
 #include "app/mainwindow.h"
 
+#include <QTimer>
+
 #include "link/receivestats.h"
 #include "traffic/traffictext.h"
 #include "ui_mainwindow.h"
 
+// Hands what the scanner finds to the window, frame by frame, in stream order.
+class MainWindow::ReceivedFrameDispatch : public FrameSink
+{
+public:
+    explicit ReceivedFrameDispatch(MainWindow &window) : w(window), stats(receiveStats()) {}
+
+    void canFrameReceived(const CanFrame &frame, FrameFraming framing) override
+    {
+        ++stats.canFrames;
+        if (!w.paused) {
+            // A statistics-mode refusal drops only this frame from the view; it
+            // is still answered and the rest of the delivery goes on.
+            if (w.statisticsMode)
+                w.showStatisticsRow(frame, framing);
+            else
+                w.appendTrafficRow(receivedRowTexts(frame, nextTrafficRow));
+        }
+        w.replyToFrame(frame.identifier);
+    }
+
+    void fixedFrameReceived(const char *payload) override
+    {
+        ++stats.otherFrames;
+        if (quint8(payload[0]) == FixedLayout::CodeBusStatus)
+            w.showBusStatus(QByteArray(payload, FixedLayout::PayloadSize));
+    }
+
+private:
+    MainWindow &w;
+    ReceiveStats &stats;
+};
+
 void MainWindow::rev_process()
 {
-    // Dispatches what the scanner finds, frame by frame, in stream order.
-    struct Dispatch : FrameSink
-    {
-        MainWindow &w;
-        ReceiveStats &stats;
-        Dispatch(MainWindow &window, ReceiveStats &s) : w(window), stats(s) {}
-
-        void canFrameReceived(const CanFrame &frame, FrameFraming framing) override
-        {
-            ++stats.canFrames;
-            if (!w.paused) {
-                // A statistics-mode refusal drops only this frame from the view;
-                // it is still answered and the rest of the delivery goes on.
-                if (w.statisticsMode)
-                    w.showStatisticsRow(frame, framing);
-                else
-                    w.appendTrafficRow(receivedRowTexts(frame, nextTrafficRow));
-            }
-            w.replyToFrame(frame.identifier);
-        }
-
-        void fixedFrameReceived(const char *payload) override
-        {
-            ++stats.otherFrames;
-            if (quint8(payload[0]) == FixedLayout::CodeBusStatus)
-                w.showBusStatus(QByteArray(payload, FixedLayout::PayloadSize));
-        }
-    };
-
     const QByteArray chunk = serialPort->readAll();
-    ReceiveStats &stats = receiveStats();
-    stats.bytes += quint64(chunk.size());
-    Dispatch dispatch(*this, stats);
+    receiveStats().bytes += quint64(chunk.size());
+    ReceivedFrameDispatch dispatch(*this);
     receiveScanner.feed(chunk, dispatch);
+    if (receiveScanner.pendingSize() > 0)
+        receiveFlushTimer->start();
+    else
+        receiveFlushTimer->stop();
+}
+
+void MainWindow::flushReceivedBytes()
+{
+    ReceivedFrameDispatch dispatch(*this);
+    receiveScanner.flush(dispatch);
 }

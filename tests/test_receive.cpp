@@ -39,6 +39,7 @@ private slots:
     void frameSplitAtEveryPosition();
     void statusReplyIsNotATrafficRow();
     void reopeningDropsAHalfFrame();
+    void quietLineShowsFrameBehindNoise();
     void steadyStreamInSmallPieces();
 };
 
@@ -116,6 +117,18 @@ void TestReceive::reopeningDropsAHalfFrame()
     // The rest of the old frame cannot complete the half kept from before.
     f.deliver(a.mid(10) + fixedBytes(0xB));
     QCOMPARE(shownIds(f), QStringList{idText(0xB)});
+}
+
+void TestReceive::quietLineShowsFrameBehindNoise()
+{
+    ReceiveFixture f;
+    // The noise announces a longer frame that never comes: once the line stays
+    // quiet, the real frame behind it is shown all the same.
+    f.deliver(QByteArray::fromHex("AAC801") + variableBytes(0xE, FrameFormat::Standard, QByteArray::fromHex("01")));
+    QVERIFY(spinUntil([&] { return nextTrafficRow == 1; }, 2000));
+    QCOMPARE(f.cell(0, 5), idText(0xE));
+    spinEventLoop(200);
+    QCOMPARE(nextTrafficRow, 1);
 }
 
 void TestReceive::steadyStreamInSmallPieces()

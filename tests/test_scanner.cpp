@@ -94,6 +94,8 @@ private slots:
     void incompleteFrameWaitsForTheRest();
     void keptBytesNeverExceedOneFrame();
     void resetDropsKeptBytes();
+    void flushReportsFramesBehindNoise();
+    void flushDropsAHalfFrame();
     void randomStreamsGiveTheSameFramesHoweverSplit();
 };
 
@@ -231,6 +233,31 @@ void TestScanner::resetDropsKeptBytes()
     QCOMPARE(scanner.pendingSize(), 0);
     scanner.feed(fixedA.mid(10) + variableA, recorder);
     QCOMPARE(trimmed(recorder.events), trimmed({eventVariableA}));
+}
+
+void TestScanner::flushReportsFramesBehindNoise()
+{
+    FrameScanner scanner;
+    Recorder recorder;
+    // 0xAA 0xC8 announces a 13-byte frame; the valid 8-byte frame behind it
+    // waits in case the announced one is completed by the next delivery.
+    scanner.feed(hex("AA C8 01") + variableA, recorder);
+    QVERIFY(recorder.events.isEmpty());
+    QCOMPARE(scanner.pendingSize(), 11);
+    scanner.flush(recorder);
+    QCOMPARE(trimmed(recorder.events), trimmed({eventVariableA}));
+    QCOMPARE(scanner.pendingSize(), 0);
+}
+
+void TestScanner::flushDropsAHalfFrame()
+{
+    FrameScanner scanner;
+    Recorder recorder;
+    scanner.feed(fixedA.left(12), recorder);
+    scanner.flush(recorder);
+    QCOMPARE(scanner.pendingSize(), 0);
+    scanner.feed(fixedA.mid(12) + variableB, recorder);
+    QCOMPARE(trimmed(recorder.events), trimmed({eventVariableB}));
 }
 
 void TestScanner::randomStreamsGiveTheSameFramesHoweverSplit()
