@@ -139,7 +139,7 @@ const char *const troubleshootingHelpLines[] = {
 
 enum State { Plain = 0, Disabled = 1, Checked = 2, ReadOnly = 4 };
 
-struct WidgetSpec
+struct ExpectedWidget
 {
     const char *name;
     QWidget *(*member)(const Ui_MainWindow &);
@@ -156,7 +156,7 @@ struct WidgetSpec
     { #member, [](const Ui_MainWindow &u) -> QWidget * { return u.member; }, cls, parent, rect, text, state }
 
 // In creation order.
-const WidgetSpec widgetSpecs[] = {
+const ExpectedWidget expectedWidgets[] = {
     WIDGET(tableWidget, "QTableWidget", "centralwidget", QRect(10, 50, 741, 611), nullptr, Plain),
     WIDGET(toolBox, "QToolBox", "centralwidget", QRect(760, 10, 461, 651), nullptr, Plain),
     WIDGET(groupBox, "QGroupBox", "page", QRect(30, 0, 421, 91), "端口配置", Plain),
@@ -355,30 +355,30 @@ void TestForm::initTestCase()
 void TestForm::widgets_data()
 {
     QTest::addColumn<int>("index");
-    for (int i = 0; i < int(std::size(widgetSpecs)); ++i)
-        QTest::newRow(widgetSpecs[i].name) << i;
+    for (int i = 0; i < int(std::size(expectedWidgets)); ++i)
+        QTest::newRow(expectedWidgets[i].name) << i;
 }
 
 void TestForm::widgets()
 {
     QFETCH(int, index);
-    const WidgetSpec &spec = widgetSpecs[index];
-    QWidget *w = spec.member(form->ui);
+    const ExpectedWidget &want = expectedWidgets[index];
+    QWidget *w = want.member(form->ui);
     QVERIFY(w);
-    QCOMPARE(w->objectName(), QLatin1String(spec.name));
-    QCOMPARE(w->metaObject()->className(), spec.className);
+    QCOMPARE(w->objectName(), QLatin1String(want.name));
+    QCOMPARE(w->metaObject()->className(), want.className);
     QVERIFY(w->parent());
-    QCOMPARE(w->parent()->objectName(), QLatin1String(spec.parent));
-    QCOMPARE(form->host.findChild<QWidget *>(QLatin1String(spec.name)), w);
-    if (!spec.rect.isNull())
-        QCOMPARE(w->geometry(), spec.rect);
-    if (spec.text)
-        QCOMPARE(textOf(w), QString::fromUtf8(spec.text));
+    QCOMPARE(w->parent()->objectName(), QLatin1String(want.parent));
+    QCOMPARE(form->host.findChild<QWidget *>(QLatin1String(want.name)), w);
+    if (!want.rect.isNull())
+        QCOMPARE(w->geometry(), want.rect);
+    if (want.text)
+        QCOMPARE(textOf(w), QString::fromUtf8(want.text));
     else
         QCOMPARE(textOf(w), QString());
-    QCOMPARE(w->isEnabled(), !(spec.state & Disabled));
-    QCOMPARE(isChecked(w), bool(spec.state & Checked));
-    QCOMPARE(isReadOnly(w), bool(spec.state & ReadOnly));
+    QCOMPARE(w->isEnabled(), !(want.state & Disabled));
+    QCOMPARE(isChecked(w), bool(want.state & Checked));
+    QCOMPARE(isReadOnly(w), bool(want.state & ReadOnly));
     if (auto *button = qobject_cast<QPushButton *>(w)) {
         QVERIFY(!button->isFlat());
         QVERIFY(!button->isCheckable());
@@ -393,8 +393,8 @@ void TestForm::noOtherWidgets()
     QStringList expected{QStringLiteral("centralwidget"), QStringLiteral("menubar"), QStringLiteral("statusbar")};
     for (const char *page : {"page", "page_2", "page_3", "page_4", "page_5", "page_6"})
         expected << QLatin1String(page);
-    for (const WidgetSpec &spec : widgetSpecs)
-        expected << QLatin1String(spec.name);
+    for (const ExpectedWidget &want : expectedWidgets)
+        expected << QLatin1String(want.name);
     QStringList actual = namedWidgets(&form->host);
     expected.sort();
     actual.sort();
@@ -408,11 +408,11 @@ void TestForm::creationOrder_data()
     QTest::addColumn<QStringList>("children");
     QStringList parents;
     QHash<QString, QStringList> children;
-    for (const WidgetSpec &spec : widgetSpecs) {
-        const QString parent = QLatin1String(spec.parent);
+    for (const ExpectedWidget &want : expectedWidgets) {
+        const QString parent = QLatin1String(want.parent);
         if (!parents.contains(parent))
             parents << parent;
-        children[parent] << QLatin1String(spec.name);
+        children[parent] << QLatin1String(want.name);
     }
     for (const QString &parent : std::as_const(parents))
         QTest::newRow(qPrintable(parent)) << parent << children.value(parent);
@@ -440,8 +440,8 @@ void TestForm::focusFollowsCreationOrder()
     // A fresh window: the focus chain is that of the freshly built form.
     BuiltForm fresh;
     QStringList expected;
-    for (const WidgetSpec &spec : widgetSpecs)
-        expected << QLatin1String(spec.name);
+    for (const ExpectedWidget &want : expectedWidgets)
+        expected << QLatin1String(want.name);
     QStringList chain;
     QWidget *w = fresh.host.nextInFocusChain();
     while (w && w != &fresh.host) {
