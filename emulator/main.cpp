@@ -6,6 +6,8 @@
 #include <QTimer>
 
 #include <cstdio>
+#include <fcntl.h>
+#include <unistd.h>
 
 #include "emulator/consolecommands.h"
 #include "emulator/consoleoutput.h"
@@ -17,12 +19,25 @@
 #include "emulator/trafficgenerator.h"
 
 namespace {
+
 // How long --exit-when-done waits for the host to read the last bytes.
 constexpr int ExitDrainMs = 10000;
+
+// A closed standard descriptor would be handed to the pty, and the console
+// would then read commands from the serial line: fill the gaps with /dev/null.
+void occupyStandardDescriptors()
+{
+    for (int fd = 0; fd <= 2; ++fd) {
+        if (fcntl(fd, F_GETFD) == -1)
+            ::open("/dev/null", fd == 0 ? O_RDONLY : O_WRONLY);
+    }
 }
+
+} // namespace
 
 int main(int argc, char *argv[])
 {
+    occupyStandardDescriptors();
     QCoreApplication app(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("converter-emulator"));
     // The variable-length encoder reports every frame's size on the debug
