@@ -77,6 +77,8 @@ private:
     bool showStatisticsRow(const CanFrame &frame, FrameFraming framing);
     void clearTrafficCells();
     void highlightTrafficRow(int row, const QString &styleSheet);
+    void holdTrafficScrolling();
+    void releaseTrafficScrolling();
 
     // Converter commands (canconfig/)
     void showBusStatus(const QByteArray &payload);

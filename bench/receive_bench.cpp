@@ -242,14 +242,14 @@ int main(int argc, char *argv[])
     std::printf("Receive benchmark: %lld frames per run, window offscreen, emulator in its own process\n",
                 qlonglong(frames));
     QMap<QString, double> raw;
-    for (const QString framing : {QStringLiteral("fixed"), QStringLiteral("variable"), QStringLiteral("mixed")}) {
+    for (const QString &framing : {QStringLiteral("fixed"), QStringLiteral("variable"), QStringLiteral("mixed")}) {
         raw[framing] = rawFramesPerSecond(framing, frames);
         std::printf("line       framing=%-8s raw_frames_per_s=%.0f (read and discard)\n", qPrintable(framing), raw[framing]);
         std::fflush(stdout);
     }
 
     RunResult mixed;
-    for (const QString framing : {QStringLiteral("fixed"), QStringLiteral("variable"), QStringLiteral("mixed")}) {
+    for (const QString &framing : {QStringLiteral("fixed"), QStringLiteral("variable"), QStringLiteral("mixed")}) {
         const RunResult r = runWindow(framing, false, frames, 0);
         printRun("normal", framing, frames, r);
         if (framing == QStringLiteral("mixed"))
@@ -267,7 +267,7 @@ int main(int argc, char *argv[])
     std::printf("best rate  %.1f x the converter's line rate (mixed, normal mode)\n", mixed.framesPerSecond / double(lineRate));
 
     const double ratio = raw[QStringLiteral("mixed")] > 0 ? mixed.framesPerSecond / raw[QStringLiteral("mixed")] : 0;
-    std::printf("receive frames_per_s=%.0f lost=%lld max_block_ms=%.1f raw_ratio=%.2f\n", mixed.framesPerSecond,
+    std::printf("receive frames_per_s=%.0f lost=%lld max_block_ms=%.1f raw_ratio=%.4f\n", mixed.framesPerSecond,
                 qlonglong(mixed.lost), mixed.maxBlockMs, ratio);
     return mixed.lost == 0 && sustained.lost == 0 ? 0 : 1;
 }

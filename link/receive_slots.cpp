@@ -46,7 +46,9 @@ void MainWindow::rev_process()
     const QByteArray chunk = serialPort->readAll();
     receiveStats().bytes += quint64(chunk.size());
     ReceivedFrameDispatch dispatch(*this);
+    holdTrafficScrolling();
     receiveScanner.feed(chunk, dispatch);
+    releaseTrafficScrolling();
     if (receiveScanner.pendingSize() > 0)
         receiveFlushTimer->start();
     else
@@ -56,5 +58,7 @@ void MainWindow::rev_process()
 void MainWindow::flushReceivedBytes()
 {
     ReceivedFrameDispatch dispatch(*this);
+    holdTrafficScrolling();
     receiveScanner.flush(dispatch);
+    releaseTrafficScrolling();
 }

@@ -1,5 +1,7 @@
 #include "traffic/traffictext.h"
 
+#include <QDateTime>
+
 namespace {
 
 const QString kReceived = QStringLiteral("接受");
@@ -68,6 +70,25 @@ QString trafficTimeText(const QTime &time)
     return text;
 }
 
+QString currentTrafficTimeText()
+{
+    static qint64 cachedSecond = -1;
+    static QString cachedText;                 // "hh:mm:ss " of that second
+    const qint64 now = QDateTime::currentMSecsSinceEpoch();
+    const qint64 second = now / 1000;
+    if (second != cachedSecond) {
+        cachedSecond = second;
+        cachedText = trafficTimeText(QDateTime::fromMSecsSinceEpoch(second * 1000).time()).left(9);
+    }
+    QString text = cachedText;
+    text.reserve(12);
+    QChar digits[3];
+    QChar *out = digits;
+    appendDigits(out, int(now % 1000), 3);
+    text.append(digits, 3);
+    return text;
+}
+
 QStringList receivedRowTexts(const CanFrame &frame, int row)
 {
     QString format;
@@ -77,7 +98,7 @@ QStringList receivedRowTexts(const CanFrame &frame, int row)
         format = kExtended;
     return {QString::number(row),
             kReceived,
-            trafficTimeText(QTime::currentTime()),
+            currentTrafficTimeText(),
             frame.remote ? kRemoteFrame : kDataFrame,
             format,
             receivedIdText(frame.identifier),

@@ -20,6 +20,9 @@ QString receivedIdText(quint32 identifier);
 QString hexDataText(const QByteArray &data);
 // "hh:mm:ss zzz"
 QString trafficTimeText(const QTime &time);
+// The same for the current local time. Converting to local time is costly, so
+// it is done once per second; the milliseconds come from the system clock.
+QString currentTrafficTimeText();
 // The eight texts of a received frame shown in `row`. The format column is a
 // null string for a fixed frame of unknown format: that cell is left as it is.
 QStringList receivedRowTexts(const CanFrame &frame, int row);

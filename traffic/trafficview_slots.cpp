@@ -66,6 +66,23 @@ void MainWindow::highlightTrafficRow(int row, const QString &styleSheet)
     view->selectRow(row);
 }
 
+// Selecting a row scrolls the view to it, and each scroll moves the whole
+// viewport image. While one delivery of many frames is shown, the view scrolls
+// once, at the end, to the row selected last.
+void MainWindow::holdTrafficScrolling()
+{
+    ui->tableWidget->setAutoScroll(false);
+}
+
+void MainWindow::releaseTrafficScrolling()
+{
+    QTableWidget *view = ui->tableWidget;
+    view->setAutoScroll(true);
+    const QModelIndex current = view->currentIndex();
+    if (current.isValid())
+        view->scrollTo(current);
+}
+
 void MainWindow::clearTrafficCells()
 {
     ui->tableWidget->clearContents();
