@@ -40,6 +40,7 @@ private slots:
     void statusReplyIsNotATrafficRow();
     void reopeningDropsAHalfFrame();
     void quietLineShowsFrameBehindNoise();
+    void viewFollowsTheLatestRow();
     void steadyStreamInSmallPieces();
 };
 
@@ -129,6 +130,23 @@ void TestReceive::quietLineShowsFrameBehindNoise()
     QCOMPARE(f.cell(0, 5), idText(0xE));
     spinEventLoop(200);
     QCOMPARE(nextTrafficRow, 1);
+}
+
+void TestReceive::viewFollowsTheLatestRow()
+{
+    ReceiveFixture f;
+    QByteArray bytes;
+    for (quint32 id = 0; id < 600; ++id)
+        bytes += fixedBytes(id);
+    f.deliver(bytes);
+    QTableWidget *view = f.trafficView();
+    QCOMPARE(view->currentRow(), 599);
+    // Repainting is held back briefly under traffic, never for good.
+    QVERIFY(spinUntil([&] { return view->updatesEnabled(); }, 1000));
+    QVERIFY(view->hasAutoScroll());
+    const QRect shown = view->visualRect(view->model()->index(599, 5));
+    QVERIFY(view->viewport()->rect().intersects(shown));
+    QVERIFY(view->rowAt(0) > 0);                      // scrolled away from the top
 }
 
 void TestReceive::steadyStreamInSmallPieces()
