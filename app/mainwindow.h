@@ -75,6 +75,7 @@ private:
     // Traffic view (traffic/trafficview_slots.cpp)
     void appendTrafficRow(const QStringList &texts);
     bool showStatisticsRow(const CanFrame &frame, FrameFraming framing);
+    void fillTrafficRow(int row, const QStringList &texts);
     void clearTrafficCells();
     void highlightTrafficRow(int row, const QString &styleSheet);
     void holdTrafficScrolling();

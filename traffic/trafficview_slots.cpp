@@ -27,11 +27,7 @@ constexpr int kTrafficRepaintMs = 20;
 void MainWindow::appendTrafficRow(const QStringList &texts)
 {
     const int row = nextTrafficRow;
-    QTableWidget *view = ui->tableWidget;
-    for (int column = 0; column < TrafficColumn::Count && column < texts.size(); ++column) {
-        if (!texts.at(column).isNull())
-            view->setItem(row, column, new QTableWidgetItem(texts.at(column)));
-    }
+    fillTrafficRow(row, texts);
     highlightTrafficRow(row, kSentRowStyle);
     nextTrafficRow = (row + 1) % rowLimit;
 }
@@ -51,14 +47,21 @@ bool MainWindow::showStatisticsRow(const CanFrame &frame, FrameFraming framing)
     if (position >= rowLimit)
         return true;
 
-    const QStringList texts = statisticsRowTexts(frame, framing, position);
-    QTableWidget *view = ui->tableWidget;
-    for (int column = 0; column < TrafficColumn::Count; ++column) {
-        if (!texts.at(column).isNull())
-            view->setItem(position, column, new QTableWidgetItem(texts.at(column)));
-    }
+    fillTrafficRow(position, statisticsRowTexts(frame, framing, position));
     highlightTrafficRow(position, kStatisticsRowStyle);
     return true;
+}
+
+// New items for the eight columns; a null format text (a received fixed frame
+// of unknown format) leaves that cell as it is.
+void MainWindow::fillTrafficRow(int row, const QStringList &texts)
+{
+    QTableWidget *view = ui->tableWidget;
+    for (int column = 0; column < TrafficColumn::Count && column < texts.size(); ++column) {
+        if (column == TrafficColumn::Format && texts.at(column).isNull())
+            continue;
+        view->setItem(row, column, new QTableWidgetItem(texts.at(column)));
+    }
 }
 
 void MainWindow::highlightTrafficRow(int row, const QString &styleSheet)
