@@ -105,15 +105,6 @@ void runUntil(QSerialPort *port, Done done, int idleMs)
         loop.exec();
 }
 
-quint32 sequenceNumber(const QString &dataText)
-{
-    const QStringList pairs = dataText.simplified().split(QLatin1Char(' '));
-    quint32 value = 0;
-    for (int i = 0; i < 4 && i < pairs.size(); ++i)
-        value |= pairs.at(i).toUInt(nullptr, 16) << (8 * i);
-    return value;
-}
-
 // In normal mode the view is a ring: frame k sits in row k % rows. Every row
 // of the last lap must hold the frame number that belongs there.
 QString checkOrder(QTableWidget *view, qint64 frames)
@@ -122,7 +113,7 @@ QString checkOrder(QTableWidget *view, qint64 frames)
     const qint64 first = qMax<qint64>(0, frames - rows);
     for (qint64 k = first; k < frames; ++k) {
         const QTableWidgetItem *item = view->item(int(k % rows), 7);
-        if (!item || sequenceNumber(item->text()) != quint32(k))
+        if (!item || EmulatorProcess::sequenceNumber(item->text()) != quint32(k))
             return QStringLiteral("broken at frame %1").arg(k);
     }
     return QStringLiteral("ok");

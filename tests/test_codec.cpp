@@ -3,25 +3,12 @@
 #include <QtTest>
 
 #include "link/canframe.h"
+#include "support/frames.h"
 
 
 namespace {
 
-QByteArray hex(const char *text)
-{
-    return QByteArray::fromHex(QByteArray(text).replace(' ', ""));
-}
 
-CanFrame frame(quint32 id, FrameFormat format, const QByteArray &data, bool remote = false)
-{
-    CanFrame f;
-    f.identifier = id;
-    f.format = format;
-    f.remote = remote;
-    f.length = int(data.size());
-    f.data = data;
-    return f;
-}
 
 } // namespace
 
@@ -59,19 +46,19 @@ void TestCodec::encodeFixed_data()
     QTest::addColumn<CanFrame>("input");
     QTest::addColumn<QByteArray>("expected");
     QTest::newRow("standard 0x123, 3 bytes")
-        << frame(0x123, FrameFormat::Standard, hex("112233"))
+        << makeFrame(0x123, FrameFormat::Standard, hex("112233"))
         << hex("AA 55 01 01 01 23 01 00 00 03 11 22 33 00 00 00 00 00 00 90");
     QTest::newRow("extended 0x12345678, 8 bytes")
-        << frame(0x12345678, FrameFormat::Extended, hex("0102030405060708"))
+        << makeFrame(0x12345678, FrameFormat::Extended, hex("0102030405060708"))
         << hex("AA 55 01 02 01 78 56 34 12 08 01 02 03 04 05 06 07 08 00 44");
     QTest::newRow("standard id wider than 11 bits keeps all four bytes")
-        << frame(0x12345, FrameFormat::Standard, hex("00"))
+        << makeFrame(0x12345, FrameFormat::Standard, hex("00"))
         << hex("AA 55 01 01 01 45 23 01 00 01 00 00 00 00 00 00 00 00 00 6D");
     QTest::newRow("no data")
-        << frame(0x7FF, FrameFormat::Standard, QByteArray())
+        << makeFrame(0x7FF, FrameFormat::Standard, QByteArray())
         << hex("AA 55 01 01 01 FF 07 00 00 00 00 00 00 00 00 00 00 00 00 09");
     QTest::newRow("sum wraps past 255")
-        << frame(0xFFFFFFFF, FrameFormat::Extended, hex("FFFFFFFFFFFFFFFF"))
+        << makeFrame(0xFFFFFFFF, FrameFormat::Extended, hex("FFFFFFFFFFFFFFFF"))
         << hex("AA 55 01 02 01 FF FF FF FF 08 FF FF FF FF FF FF FF FF 00 00");
 }
 
@@ -87,16 +74,16 @@ void TestCodec::encodeVariable_data()
     QTest::addColumn<CanFrame>("input");
     QTest::addColumn<QByteArray>("expected");
     QTest::newRow("standard 0x123, 3 bytes")
-        << frame(0x123, FrameFormat::Standard, hex("112233")) << hex("AA C3 23 01 11 22 33 55");
+        << makeFrame(0x123, FrameFormat::Standard, hex("112233")) << hex("AA C3 23 01 11 22 33 55");
     QTest::newRow("extended, no data")
-        << frame(0x12345678, FrameFormat::Extended, QByteArray()) << hex("AA E0 78 56 34 12 55");
+        << makeFrame(0x12345678, FrameFormat::Extended, QByteArray()) << hex("AA E0 78 56 34 12 55");
     QTest::newRow("standard id above 16 bits loses the high bits")
-        << frame(0x12345, FrameFormat::Standard, hex("01")) << hex("AA C1 45 23 01 55");
+        << makeFrame(0x12345, FrameFormat::Standard, hex("01")) << hex("AA C1 45 23 01 55");
     QTest::newRow("extended, 8 bytes")
-        << frame(0x1ABCDEF0, FrameFormat::Extended, hex("0011223344556677"))
+        << makeFrame(0x1ABCDEF0, FrameFormat::Extended, hex("0011223344556677"))
         << hex("AA E8 F0 DE BC 1A 00 11 22 33 44 55 66 77 55");
     QTest::newRow("data holding the header and end bytes")
-        << frame(0x55AA, FrameFormat::Standard, hex("AA55")) << hex("AA C2 AA 55 AA 55 55");
+        << makeFrame(0x55AA, FrameFormat::Standard, hex("AA55")) << hex("AA C2 AA 55 AA 55 55");
 }
 
 void TestCodec::encodeVariable()
@@ -109,14 +96,14 @@ void TestCodec::encodeVariable()
 void TestCodec::encodeVariableLogsByteCount()
 {
     QTest::ignoreMessage(QtDebugMsg, "8");
-    encodeVariableFrame(frame(0x123, FrameFormat::Standard, hex("112233")));
+    encodeVariableFrame(makeFrame(0x123, FrameFormat::Standard, hex("112233")));
     QTest::ignoreMessage(QtDebugMsg, "15");
-    encodeVariableFrame(frame(0x1, FrameFormat::Extended, hex("0011223344556677")));
+    encodeVariableFrame(makeFrame(0x1, FrameFormat::Extended, hex("0011223344556677")));
 }
 
 void TestCodec::encodersNeverWriteMoreThanEightDataBytes()
 {
-    CanFrame f = frame(0x1, FrameFormat::Standard, QByteArray(12, '\x7F'));
+    CanFrame f = makeFrame(0x1, FrameFormat::Standard, QByteArray(12, '\x7F'));
     const QByteArray fixed = encodeFixedFrame(f);
     QCOMPARE(fixed.size(), 20);
     QCOMPARE(quint8(fixed.at(9)), quint8(8));
@@ -128,7 +115,7 @@ void TestCodec::encodersNeverWriteMoreThanEightDataBytes()
     QCOMPARE(quint8(variable.back()), quint8(0x55));
 
     // A length larger than the data present encodes only the bytes present.
-    f = frame(0x1, FrameFormat::Standard, hex("0102"));
+    f = makeFrame(0x1, FrameFormat::Standard, hex("0102"));
     f.length = 6;
     QCOMPARE(quint8(encodeFixedFrame(f).at(9)), quint8(2));
 }
@@ -218,8 +205,8 @@ void TestCodec::roundTrip_data()
         QByteArray data;
         for (int i = 0; i < length; ++i)
             data.append(char(0xA0 + 0x11 * i));
-        QTest::addRow("standard, %d bytes", length) << frame(0x7FF - length, FrameFormat::Standard, data);
-        QTest::addRow("extended, %d bytes", length) << frame(0x1FFFFFF0u + quint32(length), FrameFormat::Extended, data);
+        QTest::addRow("standard, %d bytes", length) << makeFrame(0x7FF - length, FrameFormat::Standard, data);
+        QTest::addRow("extended, %d bytes", length) << makeFrame(0x1FFFFFF0u + quint32(length), FrameFormat::Extended, data);
     }
 }
 

@@ -15,16 +15,6 @@
 
 namespace {
 
-// The emulator's "seq" data: the frame number in the first four bytes.
-quint32 sequenceNumber(const QString &dataText)
-{
-    const QStringList pairs = dataText.simplified().split(QLatin1Char(' '));
-    quint32 value = 0;
-    for (int i = 0; i < 4 && i < pairs.size(); ++i)
-        value |= pairs.at(i).toUInt(nullptr, 16) << (8 * i);
-    return value;
-}
-
 struct Connected
 {
     EmulatorProcess emulator;
@@ -82,7 +72,7 @@ void TestEndToEnd::everyFrameShownInOrder()
     QCOMPARE(receiveStats().canFrames - c.framesBefore, quint64(count));
     QCOMPARE(nextTrafficRow, 0);                          // exactly one lap of the ring
     for (int row = 0; row < count; ++row) {
-        QCOMPARE(sequenceNumber(c.window.cell(row, 7)), quint32(row));
+        QCOMPARE(EmulatorProcess::sequenceNumber(c.window.cell(row, 7)), quint32(row));
         QCOMPARE(c.window.cell(row, 1), QStringLiteral("接受"));
         QCOMPARE(c.window.cell(row, 6), QStringLiteral("8"));
     }
@@ -96,7 +86,7 @@ void TestEndToEnd::statisticsModeKeepsTheLatestFrame()
     QVERIFY(c.generate(500, QStringLiteral("0 mixed data=seq id=123 format=ext")));
     QCOMPARE(statisticsIds, QStringList{QStringLiteral("0x00000123")});
     QCOMPARE(c.window.cell(0, 5), QStringLiteral("0x00000123"));
-    QCOMPARE(sequenceNumber(c.window.cell(0, 7)), 499u);
+    QCOMPARE(EmulatorProcess::sequenceNumber(c.window.cell(0, 7)), 499u);
     QVERIFY(!c.window.trafficView()->item(1, 0));
 }
 

@@ -6,13 +6,10 @@
 #include <QtTest>
 
 #include "link/framescanner.h"
+#include "support/frames.h"
 
 namespace {
 
-QByteArray hex(const char *text)
-{
-    return QByteArray::fromHex(QByteArray(text).replace(' ', ""));
-}
 
 // One line per event, easy to compare: "can F|V <id> <len> <data>" or "fixed <payload>".
 struct Recorder : FrameSink
@@ -34,15 +31,6 @@ struct Recorder : FrameSink
     }
 };
 
-CanFrame canFrame(quint32 id, FrameFormat format, const QByteArray &data)
-{
-    CanFrame f;
-    f.identifier = id;
-    f.format = format;
-    f.length = int(data.size());
-    f.data = data;
-    return f;
-}
 
 const QByteArray fixedA = hex("AA 55 01 01 01 23 01 00 00 03 11 22 33 00 00 00 00 00 00 90");
 const QByteArray fixedB = hex("AA 55 01 02 01 78 56 34 12 08 01 02 03 04 05 06 07 08 00 44");
@@ -143,7 +131,7 @@ void TestScanner::singleDelivery_data()
         << command << QStringList{QStringLiteral("fixed %1").arg(QString::fromLatin1(command.mid(2, 17).toHex()))};
 
     // Frames whose data holds the header bytes.
-    QByteArray tricky = encodeFixedFrame(canFrame(0x55AA, FrameFormat::Standard, hex("AA 55 AA 55 AA 55 AA 55")));
+    QByteArray tricky = encodeFixedFrame(makeFrame(0x55AA, FrameFormat::Standard, hex("AA 55 AA 55 AA 55 AA 55")));
     QTest::newRow("header bytes inside the data")
         << tricky + fixedA << QStringList{QStringLiteral("can F 55aa 0 8 aa55aa55aa55aa55"), eventFixedA};
 }
@@ -272,7 +260,7 @@ void TestScanner::randomStreamsGiveTheSameFramesHoweverSplit()
             QByteArray data(random.bounded(9), Qt::Uninitialized);
             for (char &c : data)
                 c = char(random.bounded(2) ? 0xAA : random.bounded(256));
-            const CanFrame frame = canFrame(random.generate(), random.bounded(2) ? FrameFormat::Extended : FrameFormat::Standard, data);
+            const CanFrame frame = makeFrame(random.generate(), random.bounded(2) ? FrameFormat::Extended : FrameFormat::Standard, data);
             QByteArray bytes = random.bounded(2) ? encodeFixedFrame(frame) : encodeVariableFrame(frame);
             if (random.bounded(10) == 0)
                 bytes[random.bounded(int(bytes.size()))] ^= char(1 + random.bounded(255));   // a damaged frame

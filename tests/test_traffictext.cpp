@@ -2,6 +2,7 @@
 
 #include <QtTest>
 
+#include "support/frames.h"
 #include "traffic/traffictext.h"
 
 namespace {
@@ -21,16 +22,6 @@ QString referenceDataText(const QByteArray &data)
     return text;
 }
 
-CanFrame frame(quint32 id, FrameFormat format, const QByteArray &data, bool remote = false)
-{
-    CanFrame f;
-    f.identifier = id;
-    f.format = format;
-    f.remote = remote;
-    f.length = int(data.size());
-    f.data = data;
-    return f;
-}
 
 } // namespace
 
@@ -128,16 +119,16 @@ void TestTrafficText::receivedRow_data()
 
     const QString data2 = QStringLiteral("01 02") + QString(16, ' ');
     QTest::newRow("extended data, fixed")
-        << frame(0x1AB, FrameFormat::Extended, QByteArray::fromHex("0102")) << int(FrameFraming::Fixed)
+        << makeFrame(0x1AB, FrameFormat::Extended, QByteArray::fromHex("0102")) << int(FrameFraming::Fixed)
         << QStringList{"7", "接受", "", "数据帧", "扩展帧", "0x000001ab", "2", data2} << QStringLiteral("扩展帧");
     QTest::newRow("extended data, variable")
-        << frame(0x1AB, FrameFormat::Extended, QByteArray::fromHex("0102")) << int(FrameFraming::Variable)
+        << makeFrame(0x1AB, FrameFormat::Extended, QByteArray::fromHex("0102")) << int(FrameFraming::Variable)
         << QStringList{"7", "接受", "", "数据帧", "扩展帧", "0x000001ab", "2", data2} << QStringLiteral("/扩展帧");
     QTest::newRow("standard remote, no data")
-        << frame(0x7FF, FrameFormat::Standard, QByteArray(), true) << int(FrameFraming::Variable)
+        << makeFrame(0x7FF, FrameFormat::Standard, QByteArray(), true) << int(FrameFraming::Variable)
         << QStringList{"7", "接受", "", "远程帧", "标准帧", "0x000007ff", "0", " "} << QStringLiteral("标准帧");
     QTest::newRow("unknown format leaves column 4 alone")
-        << frame(0x5, FrameFormat::Other, QByteArray::fromHex("aa")) << int(FrameFraming::Fixed)
+        << makeFrame(0x5, FrameFormat::Other, QByteArray::fromHex("aa")) << int(FrameFraming::Fixed)
         << QStringList{"7", "接受", "", "数据帧", QString(), "0x00000005", "1", QStringLiteral("aa") + QString(19, ' ')}
         << QString();
 }

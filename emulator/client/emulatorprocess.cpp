@@ -69,3 +69,12 @@ QString EmulatorProcess::waitForLine(const QString &prefix, int timeoutMs)
     loop.exec();
     return found;
 }
+
+quint32 EmulatorProcess::sequenceNumber(const QString &dataText)
+{
+    const QStringList pairs = dataText.simplified().split(QLatin1Char(' '));
+    quint32 value = 0;
+    for (int i = 0; i < 4 && i < pairs.size(); ++i)
+        value |= pairs.at(i).toUInt(nullptr, 16) << (8 * i);
+    return value;
+}

@@ -23,6 +23,10 @@ public:
     // that line, or an empty string after `timeoutMs`.
     QString waitForLine(const QString &prefix, int timeoutMs);
 
+    // Generated "seq" data carries the frame number in its first four bytes,
+    // low byte first; this reads it back from a traffic-view data text.
+    static quint32 sequenceNumber(const QString &dataText);
+
 signals:
     void lineArrived();
 

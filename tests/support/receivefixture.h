@@ -3,7 +3,7 @@
 
 #include <QByteArray>
 
-#include "link/canframe.h"
+#include "support/frames.h"
 #include "support/ptypair.h"
 #include "support/windowharness.h"
 
@@ -20,11 +20,5 @@ public:
 
     PtyPair converter;
 };
-
-CanFrame makeFrame(quint32 id, FrameFormat format, const QByteArray &data, bool remote = false);
-QByteArray fixedBytes(quint32 id, FrameFormat format = FrameFormat::Standard,
-                      const QByteArray &data = QByteArray(), bool remote = false);
-QByteArray variableBytes(quint32 id, FrameFormat format = FrameFormat::Standard,
-                         const QByteArray &data = QByteArray(), bool remote = false);
 
 #endif // TAVICON_TEST_RECEIVEFIXTURE_H

@@ -1,0 +1,27 @@
+#include "support/frames.h"
+
+QByteArray hex(const char *text)
+{
+    return QByteArray::fromHex(QByteArray(text).replace(' ', ""));
+}
+
+CanFrame makeFrame(quint32 id, FrameFormat format, const QByteArray &data, bool remote)
+{
+    CanFrame frame;
+    frame.identifier = id;
+    frame.format = format;
+    frame.remote = remote;
+    frame.length = int(data.size());
+    frame.data = data;
+    return frame;
+}
+
+QByteArray fixedBytes(quint32 id, FrameFormat format, const QByteArray &data, bool remote)
+{
+    return encodeFixedFrame(makeFrame(id, format, data, remote));
+}
+
+QByteArray variableBytes(quint32 id, FrameFormat format, const QByteArray &data, bool remote)
+{
+    return encodeVariableFrame(makeFrame(id, format, data, remote));
+}

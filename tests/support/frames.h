@@ -1,0 +1,17 @@
+#ifndef TAVICON_TEST_FRAMES_H
+#define TAVICON_TEST_FRAMES_H
+
+#include <QByteArray>
+
+#include "link/canframe.h"
+
+// Bytes written as hexadecimal text, blanks allowed: hex("AA 55 01").
+QByteArray hex(const char *text);
+
+CanFrame makeFrame(quint32 id, FrameFormat format, const QByteArray &data, bool remote = false);
+QByteArray fixedBytes(quint32 id, FrameFormat format = FrameFormat::Standard,
+                      const QByteArray &data = QByteArray(), bool remote = false);
+QByteArray variableBytes(quint32 id, FrameFormat format = FrameFormat::Standard,
+                         const QByteArray &data = QByteArray(), bool remote = false);
+
+#endif // TAVICON_TEST_FRAMES_H
