@@ -1,0 +1,49 @@
+#include "app/textfile.h"
+
+#include <QFile>
+#include <QSaveFile>
+
+namespace {
+const QByteArray kUtf8Bom("\xEF\xBB\xBF");
+}
+
+bool forEachTextLine(const QString &fileName, const std::function<bool(const QByteArray &line)> &line)
+{
+    QFile file(fileName);
+    if (!file.open(QIODevice::ReadOnly | QIODevice::Text))
+        return false;
+    bool first = true;
+    while (!file.atEnd()) {
+        QByteArray bytes = file.readLine();
+        if (first && bytes.startsWith(kUtf8Bom))
+            bytes.remove(0, kUtf8Bom.size());
+        first = false;
+        if (!line(bytes))
+            break;
+    }
+    return true;
+}
+
+QStringList simplifiedLineFields(const QByteArray &line)
+{
+    return QString::fromUtf8(line.simplified()).split(QLatin1Char(','), Qt::KeepEmptyParts);
+}
+
+bool writeTextFile(const QString &fileName, const QByteArray &content)
+{
+    QSaveFile file(fileName);
+    file.setDirectWriteFallback(true);
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Text))
+        return false;
+    if (file.write(content) != content.size()) {
+        file.cancelWriting();
+        file.commit();
+        return false;
+    }
+    return file.commit();
+}
+
+QString fileSaveFailedText(const QString &fileName)
+{
+    return QStringLiteral("文件保存失败：%1").arg(fileName);
+}

@@ -1,0 +1,39 @@
+#include "txtables/tablefile.h"
+
+#include "app/textfile.h"
+
+bool readTableFile(const QString &fileName, int minFields, TableFileRows *rows)
+{
+    TableFileRows read;
+    const bool opened = forEachTextLine(fileName, [&](const QByteArray &line) {
+        QStringList fields = simplifiedLineFields(line);
+        if (fields.size() < minFields)
+            return false;
+        read.append(fields);
+        return true;
+    });
+    if (opened)
+        *rows = read;
+    return opened;
+}
+
+QByteArray tableFileText(const TableFileRows &rows)
+{
+    QByteArray text;
+    for (const QStringList &fields : rows) {
+        text.append(fields.join(QLatin1Char(',')).toUtf8());
+        text.append('\n');
+    }
+    return text;
+}
+
+int firstRowWithComma(const TableFileRows &rows)
+{
+    for (int r = 0; r < rows.size(); ++r) {
+        for (const QString &field : rows.at(r)) {
+            if (field.contains(QLatin1Char(',')))
+                return r;
+        }
+    }
+    return -1;
+}

@@ -1,0 +1,26 @@
+#ifndef TAVICON_TABLEFILE_H
+#define TAVICON_TABLEFILE_H
+
+#include <QByteArray>
+#include <QList>
+#include <QString>
+#include <QStringList>
+
+// The comma-separated files of the send tables (manual.txt, auto.txt,
+// reply.txt): one row per line, fields joined by "," without quoting.
+
+using TableFileRows = QList<QStringList>;
+
+// The rows of the file, each holding the fields of one line (simplified, UTF-8,
+// empty fields kept); reading ends at the first line with fewer than
+// `minFields` fields. Returns false when the file cannot be opened.
+bool readTableFile(const QString &fileName, int minFields, TableFileRows *rows);
+
+// The file's text: each row's fields joined by "," and followed by "\n".
+QByteArray tableFileText(const TableFileRows &rows);
+
+// Index of the first row with a "," inside one of its fields, or -1: such a
+// row would come back with its fields shifted.
+int firstRowWithComma(const TableFileRows &rows);
+
+#endif // TAVICON_TABLEFILE_H
