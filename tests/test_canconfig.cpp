@@ -6,7 +6,6 @@
 #include <QComboBox>
 #include <QDir>
 #include <QLineEdit>
-#include <QStatusBar>
 #include <QTableWidget>
 #include <QToolBox>
 #include <QtTest>
@@ -311,7 +310,7 @@ void TestCanConfig::statusQueryAndSpeedChange_data()
     QTest::newRow("speed cancelled") << true << "btnChangeBps" << int(QMessageBox::Cancel) << QByteArray() << opened;
     QTest::newRow("speed, port closed") << false << "btnChangeBps" << int(QMessageBox::Ok) << QByteArray() << PortClosed;
     QTest::newRow("speed, port closed, cancelled") << false << "btnChangeBps" << int(QMessageBox::Cancel)
-                                                   << QByteArray() << QString();
+                                                   << QByteArray() << QStringLiteral("端口已关闭");
 }
 
 void TestCanConfig::statusQueryAndSpeedChange()
@@ -325,9 +324,6 @@ void TestCanConfig::statusQueryAndSpeedChange()
     ReceiveFixture f;
     if (!open)
         f.click("btnOpenClose");
-    f.widget<QStatusBar>("statusbar")->clearMessage();
-    if (open)
-        f.widget<QStatusBar>("statusbar")->showMessage(QStringLiteral("端口正常打开"));
     f.widget<QToolBox>("toolBox")->setCurrentIndex(4);
     f.widget<QComboBox>("cbBoxChangeBps")->setCurrentIndex(5);
     std::shared_ptr<SeenMessageBox> box;

@@ -1,5 +1,6 @@
-// The pure rules of the CAN configuration page: bus speed text, filter texts,
-// the bus status text, the cfg.txt line and the receive-ID rows and file.
+// The pure text rules of the CAN configuration page: the bus speed text, the
+// bus status text, the cfg.txt line and receiveID.txt. Their bytes and faults
+// on the window are in test_canconfig.
 
 #include <QtTest>
 
@@ -7,12 +8,10 @@
 #include "canconfig/bittiming.h"
 #include "canconfig/busstatustext.h"
 #include "canconfig/configfile.h"
-#include "canconfig/convertercommands.h"
 #include "canconfig/receiveids.h"
 #include "support/frames.h"
 
 using Cells = QList<ReceiveIdCell>;
-Q_DECLARE_METATYPE(Cells)
 
 class TestCanConfigText : public QObject
 {
@@ -21,13 +20,9 @@ class TestCanConfigText : public QObject
 private slots:
     void busSpeed_data();
     void busSpeed();
-    void filterText_data();
-    void filterText();
     void busStatus_data();
     void busStatus();
     void configLine();
-    void receiveIdRows_data();
-    void receiveIdRows();
     void receiveIdFile();
 };
 
@@ -59,31 +54,6 @@ void TestCanConfigText::busSpeed()
     QCOMPARE(got.has_value(), !text.isNull());
     if (got)
         QCOMPARE(*got, text);
-}
-
-void TestCanConfigText::filterText_data()
-{
-    QTest::addColumn<QString>("text");
-    QTest::addColumn<bool>("ok");
-    QTest::addColumn<quint32>("value");
-
-    QTest::newRow("all bits") << "FFFFFFFF" << true << 0xFFFFFFFFu;
-    QTest::newRow("top bit") << "80000000" << true << 0x80000000u;
-    QTest::newRow("prefix and blanks") << " 0x1fffffff " << true << 0x1FFFFFFFu;
-    QTest::newRow("empty") << "" << false << 0u;
-    QTest::newRow("not hexadecimal") << "12G4" << false << 0u;
-    QTest::newRow("beyond 32 bits") << "100000000" << false << 0u;
-    QTest::newRow("negative") << "-1" << false << 0u;
-}
-
-void TestCanConfigText::filterText()
-{
-    QFETCH(QString, text);
-    QFETCH(bool, ok);
-    QFETCH(quint32, value);
-    quint32 got = 12345;
-    QCOMPARE(parseFilterText(text, &got), ok);
-    QCOMPARE(got, ok ? value : 12345u);
 }
 
 void TestCanConfigText::busStatus_data()
@@ -140,49 +110,6 @@ void TestCanConfigText::configLine()
     QVERIFY(!back.manualTiming && !back.sendOnce && !back.fixedFraming);
     QVERIFY(!parseConfigFields(simplifiedLineFields("a,b,c,d,e,f,g,h,i,j,k,l"), &back));
     QCOMPARE(back.mask, QStringLiteral("j"));
-}
-
-void TestCanConfigText::receiveIdRows_data()
-{
-    QTest::addColumn<Cells>("rows");
-    QTest::addColumn<QList<quint32>>("ids");
-    QTest::addColumn<int>("fault");          // ReceiveIdList::Fault
-    QTest::addColumn<int>("badRow");
-
-    using F = ReceiveIdList::Fault;
-    const ReceiveIdCell none;
-    QTest::newRow("rows without items skipped") << Cells{none, QStringLiteral("123"), none, QStringLiteral("0x7FFFFFFF")}
-        << QList<quint32>{0x123, 0x7FFFFFFF} << int(F::None) << -1;
-    QTest::newRow("above 7FFFFFFF") << Cells{QStringLiteral("1"), none, QStringLiteral("80000000")}
-        << QList<quint32>{} << int(F::BadRow) << 2;
-    QTest::newRow("negative") << Cells{QStringLiteral("-1")} << QList<quint32>{} << int(F::BadRow) << 0;
-    QTest::newRow("empty item") << Cells{QStringLiteral("5"), QString()} << QList<quint32>{} << int(F::BadRow) << 1;
-    QTest::newRow("not hexadecimal") << Cells{QStringLiteral("12X")} << QList<quint32>{} << int(F::BadRow) << 0;
-
-    Cells fifty;
-    QList<quint32> fiftyIds;
-    for (int i = 0; i < 50; ++i) {
-        fifty << QString::number(i + 1, 16);
-        fiftyIds << quint32(i + 1);
-    }
-    QTest::newRow("fifty") << (Cells{none} + fifty + Cells{none}) << fiftyIds << int(F::None) << -1;
-    QTest::newRow("a 51st, even a bad one") << (fifty + Cells{QStringLiteral("zz")}) << QList<quint32>{}
-                                            << int(F::TooMany) << -1;
-    QTest::newRow("a bad one before the 51st") << (Cells{QStringLiteral("zz")} + fifty) << QList<quint32>{}
-                                               << int(F::BadRow) << 0;
-}
-
-void TestCanConfigText::receiveIdRows()
-{
-    QFETCH(Cells, rows);
-    QFETCH(QList<quint32>, ids);
-    QFETCH(int, fault);
-    QFETCH(int, badRow);
-    const ReceiveIdList got = receiveIdsFromRows(rows);
-    QCOMPARE(int(got.fault), fault);
-    QCOMPARE(got.badRow, badRow);
-    if (got.fault == ReceiveIdList::Fault::None)
-        QCOMPARE(got.identifiers, ids);
 }
 
 void TestCanConfigText::receiveIdFile()
