@@ -64,7 +64,9 @@ void MainWindow::on_btnSetStart_clicked()
 
 void MainWindow::loadConfig()
 {
-    const bool opened = forEachTextLine(ConfigFileName, [this](const QByteArray &line) {
+    bool anyLine = false;
+    const bool opened = forEachTextLine(ConfigFileName, [this, &anyLine](const QByteArray &line) {
+        anyLine = true;
         ConfigLine c;
         if (!parseConfigFields(simplifiedLineFields(line), &c)) {
             applyDefaultConfig();
@@ -91,7 +93,8 @@ void MainWindow::loadConfig()
             ui->radioBtnVariable->setChecked(true);
         return true;
     });
-    if (!opened)
+    // An empty file holds no configuration, as a missing one.
+    if (!opened || !anyLine)
         applyDefaultConfig();
 }
 

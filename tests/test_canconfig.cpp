@@ -245,6 +245,7 @@ void TestCanConfig::configFileLoading_data()
                           "table,always,variable,speed hidden,table shown,timing enabled");
     QTest::newRow("binary") << QByteArray("\x00\x01\xFF\xFE,\x80\n\x00,,,\n", 12) << DefaultState;
     QTest::newRow("unreadable") << QByteArray("<directory>") << DefaultState;
+    QTest::newRow("empty") << QByteArray("<empty>") << DefaultState;
 }
 
 void TestCanConfig::configFileLoading()
@@ -255,7 +256,7 @@ void TestCanConfig::configFileLoading()
     if (file == "<directory>")
         QVERIFY(QDir().mkdir(QStringLiteral("cfg.txt")));
     else if (!file.isEmpty())
-        writeFile(QStringLiteral("cfg.txt"), file);
+        writeFile(QStringLiteral("cfg.txt"), file == "<empty>" ? QByteArray() : file);
     MainWindow started;
     QCOMPARE(pageState(started), state);
 }
