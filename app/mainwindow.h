@@ -83,6 +83,8 @@ private:
 
     // Converter commands (canconfig/)
     void showBusStatus(const QByteArray &payload);
+    void showComputedBusSpeed(int phase1Index, int phase2Index, const QString &prescalerText);
+    bool reportPortClosed();
     void loadConfig();
     void saveConfig();
     void applyDefaultConfig();

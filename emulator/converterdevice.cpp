@@ -3,6 +3,8 @@
 #include "emulator/consoleoutput.h"
 #include "emulator/ptyline.h"
 
+#include <iterator>
+
 namespace {
 
 constexpr quint8 VariableFramingBit = 0x10;
@@ -11,6 +13,16 @@ constexpr int TableTimingModeOffset = 13;
 constexpr int ManualTimingModeOffset = 18;
 constexpr int ModeLoopback = 1;
 constexpr int ModeLoopbackSilent = 3;
+
+// The line speeds of the port speed change command, by index.
+constexpr int LineSpeeds[] = {2000000, 1228800, 115200, 38400, 19200, 9600};
+
+QByteArray speedText(quint8 index)
+{
+    if (index >= std::size(LineSpeeds))
+        return "none";
+    return QByteArray::number(LineSpeeds[index]);
+}
 
 QByteArray hex2(quint8 value)
 {
@@ -50,7 +62,8 @@ QByteArray ConverterDevice::reportLine(const HostMessage &m)
     case HostMessage::Kind::StatusQuery:
         return "RX STATUSQUERY";
     case HostMessage::Kind::SpeedChange:
-        return "RX SPEED index=" + QByteArray::number(quint8(m.bytes.at(3)));
+        return "RX SPEED index=" + QByteArray::number(quint8(m.bytes.at(3)))
+             + " speed=" + speedText(quint8(m.bytes.at(3)));
     case HostMessage::Kind::Filter:
         return "RX FILTER code=" + hex2(code) + " count=" + QByteArray::number(quint8(m.bytes.at(3)))
              + " bytes=" + m.bytes.toHex();
@@ -81,8 +94,10 @@ void ConverterDevice::handle(const HostMessage &m)
         line.send(busStatusReply(status));
         break;
     case HostMessage::Kind::SpeedChange:
+        break;      // a pseudo-terminal has no line speed to change
     case HostMessage::Kind::Filter:
-        break;      // a pty has no speed, and the filter list is only reported
+        receiveFilter.program(m.bytes);
+        break;
     }
 }
 

@@ -5,13 +5,15 @@
 
 #include "emulator/busstatus.h"
 #include "emulator/hoststreamparser.h"
+#include "emulator/receiveidfilter.h"
 #include "link/canframe.h"
 
 class PtyLine;
 
 // The converter's reaction to what the host sends: reports every message on
 // standard output, remembers the framing and mode of the last set-and-start,
-// answers bus status queries and echoes CAN frames while in loopback mode.
+// answers bus status queries, echoes CAN frames while in loopback mode and
+// keeps the receive-ID filter that bus traffic towards the host must pass.
 class ConverterDevice : public QObject
 {
     Q_OBJECT
@@ -22,6 +24,8 @@ public:
     bool loopback() const { return loopbackMode; }
     const BusStatus &busStatus() const { return status; }
     void setBusStatus(const BusStatus &value) { status = value; }
+    // Whether a frame from the bus with this identifier goes on to the host.
+    bool passesFilter(quint32 identifier) const { return receiveFilter.passes(identifier); }
 
     // The standard output line reporting `message`.
     static QByteArray reportLine(const HostMessage &message);
@@ -36,6 +40,7 @@ private:
     FrameFraming currentFraming = FrameFraming::Fixed;   // fixed at power-up
     bool loopbackMode = false;
     BusStatus status;
+    ReceiveIdFilter receiveFilter;
 };
 
 #endif // TAVICON_EMULATOR_CONVERTERDEVICE_H

@@ -12,7 +12,8 @@ const char Description[] =
     "Reported on standard output, one line each:\n"
     "  RX CAN fixed|variable std|ext data|remote id=<hex8> len=<n> data=<hex>\n"
     "  RX SETSTART code=<hex2> bytes=<hex>     RX STATUSQUERY\n"
-    "  RX SPEED index=<n>                      RX FILTER code=<hex2> count=<n> bytes=<hex>\n"
+    "  RX SPEED index=<n> speed=<bit/s>        (speed=none for an index without a speed)\n"
+    "  RX FILTER code=<hex2> count=<n> bytes=<hex>\n"
     "  DONE sent=<frames> bytes=<bytes>        (a generation run is written out)\n"
     "\n"
     "Commands on standard input, one per line, answered by \"OK <command>\" or \"ERR <why>\":\n"
@@ -28,6 +29,17 @@ const char Description[] =
     "The converter answers bus status queries, remembers the framing of the last\n"
     "set-and-start (fixed at power-up) and, while its mode is loopback (1) or\n"
     "loopback+silent (3), echoes every CAN frame from the host in that framing.\n"
+    "\n"
+    "A port speed change is reported only: a pseudo-terminal has no real line\n"
+    "speed, so the serial end keeps working at whatever speed the host opens it.\n"
+    "\n"
+    "The last receive-ID filter command decides which generated frames reach the\n"
+    "host (identifiers compared as 32-bit values): code 11 blocks the listed\n"
+    "identifiers (none listed: all pass, as at power-up), code 10 passes only\n"
+    "those (none listed: nothing passes). A set-and-start leaves the filter as\n"
+    "it is, and loopback echoes are never filtered. A filtered frame still takes\n"
+    "its place in the run (its number in seq data, the run's count) but is\n"
+    "neither written nor counted in DONE sent=.\n\n"
     "Remote frames are generated with the same data bytes as data frames.";
 
 struct ValueOption

@@ -66,6 +66,7 @@ int main(int argc, char *argv[])
     ConverterDevice device(line);
     device.setBusStatus(options.status);
     TrafficGenerator generator(line, [&device] { return device.framing(); });
+    generator.setFrameFilter([&device](quint32 identifier) { return device.passesFilter(identifier); });
     if (options.generation.seed)
         generator.seed(*options.generation.seed);
     // Bytes still unread in the pty vanish when it closes: after the last

@@ -40,6 +40,7 @@ void TrafficGenerator::start(const GenerationSettings &settings)
     paceTimer.stop();
     run = settings;
     generated = 0;
+    sent = 0;
     runBytes = 0;
     if (run.seed)
         random.seed(*run.seed);
@@ -85,9 +86,12 @@ void TrafficGenerator::generate(qint64 frames)
     for (qint64 i = 0; i < frames; ++i) {
         const CanFrame frame = nextFrame();
         const FrameFraming framing = nextFraming();
+        ++generated;
+        if (framePasses && !framePasses(frame.identifier))
+            continue;
         appendNoise(out);
         out.append(framing == FrameFraming::Fixed ? encodeFixedFrame(frame) : encodeVariableFrame(frame));
-        ++generated;
+        ++sent;
     }
     runBytes += out.size();
     line.send(out);
@@ -103,7 +107,7 @@ void TrafficGenerator::checkDrained()
     if (line.totalWritten() < endOffset)
         return;
     state = State::Idle;
-    emit finished(generated, runBytes);
+    emit finished(sent, runBytes);
 }
 
 CanFrame TrafficGenerator::nextFrame()

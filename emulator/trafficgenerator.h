@@ -29,9 +29,13 @@ public:
     // Replaces a running run (which then ends without a finished signal).
     void start(const GenerationSettings &settings);
     void seed(quint32 value) { random.seed(value); }
+    // Frames whose identifier does not pass are made (they take their place
+    // in the run and its count) but neither written nor counted as sent.
+    void setFrameFilter(std::function<bool(quint32 identifier)> passes) { framePasses = std::move(passes); }
 
 signals:
-    // Every frame of the run has been written into the pty.
+    // Every frame of the run has been made and those that passed the filter
+    // (`frames` of them) written into the pty.
     void finished(qint64 frames, qint64 bytes);
 
 private:
@@ -48,6 +52,7 @@ private:
 
     PtyLine &line;
     std::function<FrameFraming()> autoFraming;
+    std::function<bool(quint32)> framePasses;
     QRandomGenerator random;
     QTimer delayTimer;
     QTimer paceTimer;
@@ -55,7 +60,8 @@ private:
 
     State state = State::Idle;
     GenerationSettings run;
-    qint64 generated = 0;
+    qint64 generated = 0;          // frames made, passed or not
+    qint64 sent = 0;               // frames written
     qint64 runBytes = 0;
     qint64 endOffset = 0;          // line total that marks the run's last byte
 };

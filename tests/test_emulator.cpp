@@ -250,6 +250,9 @@ private slots:
     void rawWritesExactBytes();
     void exitWhenDoneQuitsAfterTheRun();
     void linkPointsAtSerialEndAndGoesAway();
+    void receiveFilterAppliesToGeneratedFrames_data();
+    void receiveFilterAppliesToGeneratedFrames();
+    void loopbackEchoIsNotFiltered();
 };
 
 void TestEmulator::helpExitsWithUsage()
@@ -542,8 +545,10 @@ void TestEmulator::hostMessagesReported_data()
         << QList<QByteArray> { filterFifty.left(3), filterFifty.mid(3, 100), filterFifty.mid(103) }
         << QByteArray("RX FILTER code=11 count=50 bytes=" + filterFifty.toHex());
     QTest::newRow("speed change") << QList<QByteArray> { hex("AA 55 06 05 00 00 00 00 00 00 00 00 00 00 00 00 00 00 00 0B") }
-        << QByteArray("RX SPEED index=5");
+        << QByteArray("RX SPEED index=5 speed=9600");
     const QByteArray setStart = hex("AA 55 13 00 02 78 56 34 12 FF FF FF 1F 00 05 04 2C 01 01 7C");
+    QTest::newRow("speed change, unknown index") << QList<QByteArray> { fixedCommand(0x06, { { 3, 6 } }) }
+        << QByteArray("RX SPEED index=6 speed=none");
     QTest::newRow("set-and-start") << QList<QByteArray> { setStart }
         << QByteArray("RX SETSTART code=13 bytes=" + setStart.toHex());
     QTest::newRow("status query") << QList<QByteArray> { statusQuery } << QByteArray("RX STATUSQUERY");
@@ -591,7 +596,7 @@ void TestEmulator::hostMessagesReported()
     QCOMPARE(emulator.lineStartingWith("RX "), line);
     // Exactly one message: nothing else is reported after it.
     serial.write(hex("AA 55 06 02 00 00 00 00 00 00 00 00 00 00 00 00 00 00 00 08"));
-    QCOMPARE(emulator.lineStartingWith("RX "), QByteArray("RX SPEED index=2"));
+    QCOMPARE(emulator.lineStartingWith("RX "), QByteArray("RX SPEED index=2 speed=115200"));
 }
 
 void TestEmulator::consoleCommands_data()
@@ -690,6 +695,90 @@ void TestEmulator::linkPointsAtSerialEndAndGoesAway()
     QCOMPARE(emulator.process.exitCode(), 0);
     QVERIFY(!QFileInfo(link).isSymLink());
     QVERIFY(!QFileInfo::exists(link));
+}
+
+// AA 55 code n, the identifiers low byte first, the sum.
+static QByteArray filterCommand(quint8 code, const QList<quint32> &ids)
+{
+    QByteArray out = hex("AA 55");
+    out += char(code);
+    out += char(ids.size());
+    for (quint32 id : ids)
+        for (int i = 0; i < 4; ++i)
+            out += char((id >> (8 * i)) & 0xFF);
+    quint8 sum = 0;
+    for (int i = 2; i < out.size(); ++i)
+        sum = quint8(sum + quint8(out[i]));
+    return out + char(sum);
+}
+
+void TestEmulator::receiveFilterAppliesToGeneratedFrames_data()
+{
+    QTest::addColumn<QList<QByteArray>>("commands");  // written before the run
+    QTest::addColumn<QByteArray>("generation");
+    QTest::addColumn<QList<quint32>>("passed");     // frame numbers of the run that arrive
+
+    const QList<quint32> all { 0, 1, 2, 3, 4, 5 };
+    const QByteArray gen123 = "gen 6 0 fixed id=123 format=random data=seq";
+    const QByteArray gen124 = "gen 6 0 fixed id=124 format=ext data=seq";
+    QTest::newRow("power-up passes all") << QList<QByteArray> {} << gen123 << all;
+    QTest::newRow("11 blocks the listed") << QList<QByteArray> { filterCommand(0x11, { 0x123 }) } << gen123
+                                          << QList<quint32> {};
+    QTest::newRow("11 passes the others") << QList<QByteArray> { filterCommand(0x11, { 0x123 }) } << gen124 << all;
+    QTest::newRow("10 passes the listed, any format")
+        << QList<QByteArray> { filterCommand(0x10, { 0x7FF, 0x123 }) } << gen123 << all;
+    QTest::newRow("10 blocks the others") << QList<QByteArray> { filterCommand(0x10, { 0x123 }) } << gen124
+                                          << QList<quint32> {};
+    QTest::newRow("10 with none passes nothing") << QList<QByteArray> { filterCommand(0x10, {}) } << gen123
+                                                 << QList<quint32> {};
+    QTest::newRow("11 with none passes all again")
+        << QList<QByteArray> { filterCommand(0x10, {}), filterCommand(0x11, {}) } << gen123 << all;
+    QTest::newRow("32-bit compare") << QList<QByteArray> { filterCommand(0x10, { 0x80000123 }) } << gen123
+                                    << QList<quint32> {};
+    QTest::newRow("set-and-start keeps the filter")
+        << QList<QByteArray> { filterCommand(0x10, { 0x124 }), fixedCommand(0x02, { { 3, 1 }, { 4, 1 } }) }
+        << gen123 << QList<quint32> {};
+}
+
+void TestEmulator::receiveFilterAppliesToGeneratedFrames()
+{
+    QFETCH(QList<QByteArray>, commands);
+    QFETCH(QByteArray, generation);
+    QFETCH(QList<quint32>, passed);
+
+    Emulator emulator;
+    QVERIFY(emulator.start({}));
+    SerialEnd serial(emulator.port);
+    QVERIFY(serial.isOpen());
+    for (const QByteArray &command : commands) {
+        serial.write(command);
+        QVERIFY(!emulator.lineStartingWith("RX ").isEmpty());
+    }
+    emulator.command(generation);
+    QByteArray done;
+    const QByteArray bytes = collectRun(emulator, serial, &done);
+    FrameScanner scanner;
+    Collector got;
+    scanner.feed(bytes, got);
+    QCOMPARE(done, "DONE sent=" + QByteArray::number(passed.size()) + " bytes="
+                       + QByteArray::number(20 * passed.size()));
+    QCOMPARE(got.frames.size(), passed.size());
+    QCOMPARE(bytes.size(), 20 * passed.size());
+    for (int i = 0; i < passed.size(); ++i)
+        QCOMPARE(got.frames[i].frame.data.toHex(), seqData(passed[i]).toHex());
+}
+
+void TestEmulator::loopbackEchoIsNotFiltered()
+{
+    Emulator emulator;
+    QVERIFY(emulator.start({}));
+    SerialEnd serial(emulator.port);
+    QVERIFY(serial.isOpen());
+    serial.write(filterCommand(0x10, {}));
+    serial.write(fixedCommand(0x02, { { 13, 1 } }));
+    QVERIFY(emulator.lineStartingWith("RX SETSTART").startsWith("RX SETSTART"));
+    serial.write(fixedStd123);
+    QCOMPARE(serial.read(20).toHex(' '), fixedStd123.toHex(' '));
 }
 
 QTEST_GUILESS_MAIN(TestEmulator)

@@ -23,7 +23,7 @@ void whenModalAppears(std::function<void(QWidget *dialog)> handle, int timeoutMs
     poll->start(20);
 }
 
-std::shared_ptr<SeenMessageBox> answerNextMessageBox(QMessageBox::StandardButton press)
+std::shared_ptr<SeenMessageBox> answerNextMessageBox(QMessageBox::StandardButton press, int timeoutMs)
 {
     auto seen = std::make_shared<SeenMessageBox>();
     whenModalAppears([seen, press](QWidget *dialog) {
@@ -42,7 +42,7 @@ std::shared_ptr<SeenMessageBox> answerNextMessageBox(QMessageBox::StandardButton
             button->click();
         else
             box->reject();
-    });
+    }, timeoutMs);
     return seen;
 }
 

@@ -25,7 +25,9 @@ struct SeenMessageBox
 };
 
 // Presses `press` on the next message box; the result fills in once it is seen.
-std::shared_ptr<SeenMessageBox> answerNextMessageBox(QMessageBox::StandardButton press);
+// The watch ends after `timeoutMs`: a test that expects no box waits that long
+// before it looks, so the watch cannot take a later test's box.
+std::shared_ptr<SeenMessageBox> answerNextMessageBox(QMessageBox::StandardButton press, int timeoutMs = 5000);
 
 // What a file dialog showed before the test answered it.
 struct SeenFileDialog

@@ -1,0 +1,132 @@
+// The pure text rules of the CAN configuration page: the bus speed text, the
+// bus status text, the cfg.txt line and receiveID.txt. Their bytes and faults
+// on the window are in test_canconfig.
+
+#include <QtTest>
+
+#include "app/textfile.h"
+#include "canconfig/bittiming.h"
+#include "canconfig/busstatustext.h"
+#include "canconfig/configfile.h"
+#include "canconfig/receiveids.h"
+#include "support/frames.h"
+
+using Cells = QList<ReceiveIdCell>;
+
+class TestCanConfigText : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void busSpeed_data();
+    void busSpeed();
+    void busStatus_data();
+    void busStatus();
+    void configLine();
+    void receiveIdFile();
+};
+
+void TestCanConfigText::busSpeed_data()
+{
+    QTest::addColumn<int>("phase1");
+    QTest::addColumn<int>("phase2");
+    QTest::addColumn<QString>("prescaler");
+    QTest::addColumn<QString>("text");       // null: the shown text is kept
+
+    QTest::newRow("25 quanta, 1023") << 15 << 7 << "1023" << "1.407kbps";
+    QTest::newRow("12 quanta, 7") << 5 << 4 << "7" << "428.571kbps";
+    QTest::newRow("0") << 5 << 4 << "0" << " ";
+    QTest::newRow("1024") << 5 << 4 << "1024" << " ";
+    QTest::newRow("negative") << 5 << 4 << "-3" << " ";
+    QTest::newRow("not a number") << 5 << 4 << "3a" << QString();
+    QTest::newRow("empty") << 5 << 4 << "" << QString();
+    QTest::newRow("beyond 32 bits") << 5 << 4 << "4294967299" << QString();
+    QTest::newRow("no segment selected") << -1 << -1 << "3" << " ";
+}
+
+void TestCanConfigText::busSpeed()
+{
+    QFETCH(int, phase1);
+    QFETCH(int, phase2);
+    QFETCH(QString, prescaler);
+    QFETCH(QString, text);
+    const std::optional<QString> got = busSpeedText(phase1 < 0 ? -1 : 0, phase1, phase2, prescaler);
+    QCOMPARE(got.has_value(), !text.isNull());
+    if (got)
+        QCOMPARE(*got, text);
+}
+
+void TestCanConfigText::busStatus_data()
+{
+    QTest::addColumn<QByteArray>("payload");
+    QTest::addColumn<QString>("text");
+
+    // Payload: code, two unused, receive errors, transmit errors, off, passive, warning.
+    QTest::newRow("all clear") << hex("04 00 00 00 00 00 00 00")
+        << QStringLiteral("总线状态:正常, 正常状态发送错误计数器  = 0, 接受错误计数器 = 0");
+    QTest::newRow("bus off, passive") << hex("04 00 00 7F FF 01 01 00")
+        << QStringLiteral("总线状态:离线, 错误被动, 发送错误计数器  = 255, 接受错误计数器 = 127");
+    QTest::newRow("passive wins over warning") << hex("04 00 00 03 02 00 05 09")
+        << QStringLiteral("总线状态:正常, 错误被动, 发送错误计数器  = 2, 接受错误计数器 = 3");
+    QTest::newRow("warning only") << hex("04 FF FF 60 80 00 00 01")
+        << QStringLiteral("总线状态:正常, 错误告警, 发送错误计数器  = 128, 接受错误计数器 = 96");
+}
+
+void TestCanConfigText::busStatus()
+{
+    QFETCH(QByteArray, payload);
+    QFETCH(QString, text);
+    payload.resize(17, '\0');
+    QCOMPARE(busStatusText(payload), text);
+}
+
+void TestCanConfigText::configLine()
+{
+    ConfigLine c;
+    c.portSpeed = QStringLiteral("9600");
+    c.mode = QStringLiteral("环回静默模式");
+    c.frameType = QStringLiteral("扩展帧");
+    c.canSpeed = QStringLiteral("5K");
+    c.phase1 = QStringLiteral("CAN_BS1_16tq");
+    c.phase2 = QStringLiteral("CAN_BS2_1tq");
+    c.prescaler = QStringLiteral("77");
+    c.busSpeed = QStringLiteral("25.974kbps");
+    c.filter = QStringLiteral("FFFFFFFF");
+    c.mask = QStringLiteral("0x1f");
+    c.manualTiming = true;
+    c.sendOnce = true;
+    c.fixedFraming = false;
+    const QByteArray text = configFileText(c);
+    QCOMPARE(QString::fromUtf8(text),
+             QStringLiteral("9600,环回静默模式,扩展帧,5K,CAN_BS1_16tq,CAN_BS2_1tq,77,25.974kbps,FFFFFFFF,0x1f,"
+                            "Manual BPS TRUE,SendOnce,Variable,"));
+
+    ConfigLine back;
+    QVERIFY(parseConfigFields(simplifiedLineFields(text), &back));
+    QCOMPARE(configFileText(back), text);
+
+    // Only the exact words switch; a field short is no line.
+    QVERIFY(parseConfigFields(simplifiedLineFields("a,b,c,d,e,f,g,h,i,j,manual bps true,sendonce,fixed"), &back));
+    QVERIFY(!back.manualTiming && !back.sendOnce && !back.fixedFraming);
+    QVERIFY(!parseConfigFields(simplifiedLineFields("a,b,c,d,e,f,g,h,i,j,k,l"), &back));
+    QCOMPARE(back.mask, QStringLiteral("j"));
+}
+
+void TestCanConfigText::receiveIdFile()
+{
+    const Cells rows{QStringLiteral("123"), std::nullopt, QStringLiteral("  "), QString(), QStringLiteral(" 1ABCDEF0 ")};
+    const QByteArray text = receiveIdFileText(rows);
+    QCOMPARE(text, QByteArray("123\n 1ABCDEF0 \n"));
+
+    QTemporaryDir dir;
+    const QString name = dir.filePath(QStringLiteral("receiveID.txt"));
+    QVERIFY(writeTextFile(name, "\xEF\xBB\xBF" + text + "\n0x5\n"));
+    QStringList texts;
+    QVERIFY(readReceiveIdFile(name, &texts));
+    QCOMPARE(texts, (QStringList{QStringLiteral("123"), QStringLiteral("1ABCDEF0")}));
+    QVERIFY(!readReceiveIdFile(dir.filePath(QStringLiteral("missing.txt")), &texts));
+    QCOMPARE(texts.size(), 2);
+}
+
+QTEST_GUILESS_MAIN(TestCanConfigText)
+#include "test_canconfigtext.moc"
