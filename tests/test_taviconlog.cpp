@@ -58,6 +58,9 @@ void writeLogs(const QString &dir)
                     {{"0", R, "23:59:59 500", D, Std, "0x00000123", "3", "11 22 33             "},
                      {"1", S, "00:00:00 250", D, Ext, "18fef100", "1", "aa"}});
     writeTrafficLog(dir, "20261208_000001_000_2.txt", {{"0", R, "00:00:01 500", "远程帧", Std, "0x00000010", "2", "00 00"}});
+    writeTrafficLog(dir, "20261208_000002_000.txt",             // saved after the view wrapped
+                    {{"0", R, "00:00:01 500", D, Std, "0x00000002", "0", " "},
+                     {"1", R, "23:59:59 500", D, Std, "0x00000001", "0", " "}});
     writeTrafficLog(dir, "trip.txt", {{"0", R, "23:59:59 500", D, Std, "0x00000123", "0", " "}});
     writeTrafficLog(dir, "20261207_100000_000.txt",
                     {{"0", R, "10:00:00 500", D, Std, "0x00000001", "0", " "},
@@ -95,6 +98,10 @@ void TestTaviconLog::commandLine_data()
         << QByteArray("date Mon Dec 07 11:59:59.500 pm 2026\nbase hex  timestamps absolute\nno internal events logged\n"
                       "   0.000000 1  123             Rx   d 3 11 22 33\n"
                       "   0.750000 1  18FEF100x       Tx   d 1 AA\n");
+    QTest::newRow("asc, rows out of order") << QStringList{"--format", "asc", "20261208_000002_000.txt"} << 0 << QString()
+        << QByteArray("date Mon Dec 07 11:59:59.500 pm 2026\nbase hex  timestamps absolute\nno internal events logged\n"
+                      "   2.000000 1  2               Rx   d 0\n"
+                      "   0.000000 1  1               Rx   d 0\n");
     QTest::newRow("date given") << QStringList{"--channel", "vcan1", "--date", "2027-03-01", "trip.txt"} << 0 << QString()
         << QByteArray("(1803945599.500000) vcan1 123#\n");
     QTest::newRow("rows skipped") << QStringList{"20261207_100000_000.txt"} << 1
@@ -109,6 +116,8 @@ void TestTaviconLog::commandLine_data()
         << "20261207_000000_000.txt: cannot be read\n" << QByteArray();
     QTest::newRow("output folder missing") << QStringList{"-o", "no/such/out.log", midnight} << 2
         << "no/such/out.log: cannot be written\n" << QByteArray();
+    QTest::newRow("output over a log file") << QStringList{"-o", midnight, midnight} << 2
+        << "tavicon-log: the output file 20261207_235959_100.txt is one of the log files*" << QByteArray();
     QTest::newRow("unknown option") << QStringList{"--fromat", "asc", midnight} << 2 << "tavicon-log: Unknown option 'fromat'.*" << QByteArray();
     QTest::newRow("unknown format") << QStringList{"--format", "blf", midnight} << 2 << "tavicon-log: unknown format \"blf\"*" << QByteArray();
     QTest::newRow("bad date") << QStringList{"--date", "2026-13-01", "trip.txt"} << 2 << "tavicon-log: bad date*" << QByteArray();

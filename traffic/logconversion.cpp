@@ -63,7 +63,11 @@ LogConversion convertTrafficLogs(const QStringList &files, const LogConversionOp
         for (const DatedRow &r : rows)
             result.output += candumpLine(r.time, options.channel, r.row.frame);
     } else if (!rows.isEmpty()) {
-        const QDateTime start = rows.first().time;
+        // Rows saved after the view wrapped are not in time order; timestamps
+        // before the header's date would be negative, and readers drop those.
+        QDateTime start = rows.first().time;
+        for (const DatedRow &r : rows)
+            start = qMin(start, r.time);
         result.output += ascHeader(start);
         for (const DatedRow &r : rows)
             result.output += ascLine(start.msecsTo(r.time), r.row.sent, r.row.frame);

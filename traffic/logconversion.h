@@ -29,7 +29,7 @@ struct LogConversion
 // Each row's time of day takes the date that puts it nearest the previous
 // row's time; the first row of a file, nearest the time in the file's name, or
 // the given date for a file without one. Rows that cannot be read are skipped
-// and reported. A file that cannot be read or is no traffic log, or a file
+// and reported. ASC times count from the earliest row. A file that cannot be read or is no traffic log, or a file
 // without a date, fails the whole conversion.
 LogConversion convertTrafficLogs(const QStringList &files, const LogConversionOptions &options);
 

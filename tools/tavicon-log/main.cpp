@@ -3,6 +3,7 @@
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
+#include <QFileInfo>
 #include <QRegularExpression>
 #include <cstdio>
 
@@ -105,6 +106,14 @@ int main(int argc, char *argv[])
     const QStringList files = parser.positionalArguments();
     if (files.isEmpty())
         return usageError(QStringLiteral("no log file given"));
+
+    if (parser.isSet(output)) {
+        const QString target = QFileInfo(parser.value(output)).canonicalFilePath();
+        for (const QString &file : files) {
+            if (!target.isEmpty() && QFileInfo(file).canonicalFilePath() == target)
+                return usageError(QStringLiteral("the output file %1 is one of the log files").arg(parser.value(output)));
+        }
+    }
 
     const LogConversion result = convertTrafficLogs(files, options);
     for (const QString &message : result.messages)
