@@ -62,6 +62,7 @@ QString parseTrafficLogRow(const QString &line, LogRow *row)
         fields.append(withoutTrailingBlanks(field));
     }
     const QString dataText = line.mid(kPaddedFields * kFieldWidth);
+    const QString shownData = quoted(dataText.trimmed());
 
     LogRow out;
     const QString &direction = fields.at(TrafficColumn::Direction);
@@ -112,15 +113,15 @@ QString parseTrafficLogRow(const QString &line, LogRow *row)
     } else {
         switch (parseDataText(dataText, &frame.data)) {
         case DataTextFault::TooManyBytes:
-            return QStringLiteral("more than %1 data bytes in %2").arg(FixedLayout::MaxData).arg(quoted(dataText));
+            return QStringLiteral("more than %1 data bytes in %2").arg(FixedLayout::MaxData).arg(shownData);
         case DataTextFault::BadByte:
-            return QStringLiteral("bad data %1").arg(quoted(dataText));
+            return QStringLiteral("bad data %1").arg(shownData);
         case DataTextFault::None:
             break;
         }
         if (frame.data.size() != frame.length)
             return QStringLiteral("length %1 but %2 data bytes in %3")
-                .arg(frame.length).arg(frame.data.size()).arg(quoted(dataText));
+                .arg(frame.length).arg(frame.data.size()).arg(shownData);
     }
     *row = out;
     return QString();
