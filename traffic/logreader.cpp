@@ -90,8 +90,13 @@ QString parseTrafficLogRow(const QString &line, LogRow *row)
         return QStringLiteral("unknown frame type %1").arg(quoted(format));
 
     const QString &identifier = fields.at(TrafficColumn::Identifier);
-    if (!parseIdentifierText(identifier, &frame.identifier))
-        return QStringLiteral("bad identifier %1").arg(quoted(identifier));
+    if (!parseIdentifierText(identifier, &frame.identifier)) {
+        // A received identifier is 32 bits as carried on the line.
+        bool ok = false;
+        frame.identifier = identifier.toUInt(&ok, 16);
+        if (!ok || identifier.contains(QLatin1Char('-')))
+            return QStringLiteral("bad identifier %1").arg(quoted(identifier));
+    }
     if (frame.identifier > maxIdentifier(frame.format))
         return QStringLiteral("identifier %1 above %2 for %3 frame")
             .arg(QString::number(frame.identifier, 16).toUpper(),
