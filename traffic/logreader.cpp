@@ -37,12 +37,8 @@ QString quoted(const QString &text)
 
 QString trafficLogHeaderLine()
 {
-    static const QStringList headers = {
-        QStringLiteral("序号"), QStringLiteral("传输方向"), QStringLiteral("时间标识"),
-        QStringLiteral("帧格式"), QStringLiteral("帧类型"), QStringLiteral("帧ID"),
-        QStringLiteral("数据长度"), QStringLiteral("数据(16进制)")};
     QString line;
-    for (const QString &header : headers)
+    for (const QString &header : trafficHeaderLabels())
         line += header.leftJustified(kFieldWidth, QLatin1Char(' '));
     return line;
 }
