@@ -3,6 +3,7 @@
 #include <QHeaderView>
 #include <QTimer>
 
+#include "traffic/traffictext.h"
 #include "ui_mainwindow.h"
 
 int nextTrafficRow = 0;
@@ -44,10 +45,7 @@ MainWindow::MainWindow(QWidget *parent)
     for (int c = 0; c < 8; ++c)
         ui->tableWidget->setColumnWidth(c, trafficWidths[c]);
     ui->tableWidget->verticalHeader()->setVisible(false);
-    ui->tableWidget->setHorizontalHeaderLabels({QStringLiteral("序号"), QStringLiteral("传输方向"),
-                                                QStringLiteral("时间标识"), QStringLiteral("帧格式"),
-                                                QStringLiteral("帧类型"), QStringLiteral("帧ID"),
-                                                QStringLiteral("数据长度"), QStringLiteral("数据(16进制)")});
+    ui->tableWidget->setHorizontalHeaderLabels(trafficHeaderLabels());
 
     ui->tableWidget_2->setHorizontalHeaderLabels(
         {QStringLiteral("Id(16进制)"), QStringLiteral("数据(16进制)"), QStringLiteral("手动发送")});

@@ -26,6 +26,13 @@ void appendDigits(QChar *&out, int value, int digits)
 
 } // namespace
 
+QStringList trafficHeaderLabels()
+{
+    return {QStringLiteral("序号"), QStringLiteral("传输方向"), QStringLiteral("时间标识"),
+            QStringLiteral("帧格式"), QStringLiteral("帧类型"), QStringLiteral("帧ID"),
+            QStringLiteral("数据长度"), QStringLiteral("数据(16进制)")};
+}
+
 QString receivedIdText(quint32 identifier)
 {
     QString text(10, Qt::Uninitialized);

@@ -13,6 +13,8 @@ namespace TrafficColumn {
 enum { Row, Direction, Time, Kind, Format, Identifier, Length, Data, Count };
 }
 
+// The eight column headers, "序号" to "数据(16进制)".
+QStringList trafficHeaderLabels();
 // "0x" and eight lower-case hexadecimal digits.
 QString receivedIdText(quint32 identifier);
 // Two digits per byte; a blank after each of the first seven pairs; texts of

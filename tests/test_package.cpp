@@ -1,0 +1,49 @@
+// The Debian package made with the install rules of this build tree.
+
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QtTest>
+
+class TestPackage : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void listsProgramsEntryIconsAndDependencies();
+};
+
+void TestPackage::listsProgramsEntryIconsAndDependencies()
+{
+    if (QStandardPaths::findExecutable("dpkg-deb").isEmpty() || QStandardPaths::findExecutable("dpkg-shlibdeps").isEmpty())
+        QSKIP("dpkg-deb and dpkg-shlibdeps (Debian's dpkg-dev) are needed to make a package");
+    QTemporaryDir dir;
+    const auto output = [](const QString &program, const QStringList &arguments) {
+        QProcess process;
+        process.start(program, arguments);
+        const bool ok = process.waitForFinished(120000) && process.exitCode() == 0;
+        return ok ? QString::fromUtf8(process.readAllStandardOutput()) : QString();
+    };
+    QVERIFY(!output(CPACK_COMMAND, {"-G", "DEB", "--config", BUILD_DIR "/CPackConfig.cmake", "-B", dir.path()}).isEmpty());
+    const QStringList packages = QDir(dir.path()).entryList({"*.deb"}, QDir::Files);
+    QCOMPARE(packages.size(), 1);
+    const QString listing = output("dpkg-deb", {"--contents", dir.filePath(packages.first())});
+    for (const QString path : {"bin/tavicon", "bin/converter-emulator", "bin/tavicon-log", "share/applications/tavicon.desktop",
+                               "share/icons/hicolor/16x16/apps/tavicon.png", "share/icons/hicolor/32x32/apps/tavicon.png",
+                               "share/icons/hicolor/48x48/apps/tavicon.png"}) {
+        const QRegularExpression file("^-\\S+ \\S+ +[1-9]\\d* .* \\./usr/" + QRegularExpression::escape(path) + '$',
+                                      QRegularExpression::MultilineOption);
+        QVERIFY2(file.match(listing).hasMatch(), qPrintable(path + " missing from\n" + listing));
+    }
+    const QString info = output("dpkg-deb", {"--info", dir.filePath(packages.first())});
+    const auto field = [&](const char *name) {
+        return QRegularExpression(QStringLiteral("^ %1: (.*)$").arg(name), QRegularExpression::MultilineOption)
+            .match(info).captured(1).split(QStringLiteral(", "));
+    };
+    for (const char *library : {"libqt6core6", "libqt6gui6", "libqt6widgets6", "libqt6serialport6"})
+        QVERIFY2(!field("Depends").filter(QRegularExpression(QStringLiteral("^%1( \\(|$)").arg(library))).isEmpty(), qPrintable(info));
+    QVERIFY2(field("Depends").contains("qt6-qpa-plugins"), qPrintable(info));
+    QCOMPARE(field("Recommends"), QStringList{"fonts-noto-cjk"});
+}
+
+QTEST_GUILESS_MAIN(TestPackage)
+#include "test_package.moc"

@@ -1,0 +1,76 @@
+#include "traffic/logconversion.h"
+
+#include <QDateTime>
+#include <QList>
+
+#include "traffic/canlogformats.h"
+#include "traffic/logreader.h"
+#include "traffic/logtimes.h"
+
+namespace {
+
+struct DatedRow
+{
+    QDateTime time;
+    LogRow row;
+};
+
+} // namespace
+
+LogConversion convertTrafficLogs(const QStringList &files, const LogConversionOptions &options)
+{
+    LogConversion result;
+    QList<DatedRow> rows;
+    for (const QString &file : files) {
+        const QDateTime named = logFileNameTime(file);
+        if (!named.isValid() && !options.date.isValid()) {
+            result.messages.append(QStringLiteral("%1: no date in the file name; give it with --date yyyy-MM-dd").arg(file));
+            result.status = LogConversion::Failed;
+            continue;
+        }
+        const TrafficLog log = readTrafficLog(file);
+        if (log.status == TrafficLog::CannotOpen) {
+            result.messages.append(QStringLiteral("%1: cannot be read").arg(file));
+            result.status = LogConversion::Failed;
+            continue;
+        }
+        for (const LogFault &fault : log.faults)
+            result.messages.append(QStringLiteral("%1:%2: %3").arg(file).arg(fault.line).arg(fault.reason));
+        if (log.status == TrafficLog::NotALog) {
+            result.status = LogConversion::Failed;
+            continue;
+        }
+        if (!log.faults.isEmpty() && result.status == LogConversion::Converted)
+            result.status = LogConversion::RowsSkipped;
+        QDateTime previous = named;
+        for (const LogRow &row : log.rows) {
+            const QDateTime time = previous.isValid() ? nearestDateTime(previous, row.time)
+                                                      : QDateTime(options.date, row.time);
+            if (!time.isValid()) {          // a local time skipped by a clock change
+                result.messages.append(QStringLiteral("%1:%2: the time %3 does not exist on that day")
+                                           .arg(file).arg(row.line).arg(row.time.toString(QStringLiteral("hh:mm:ss zzz"))));
+                result.status = LogConversion::RowsSkipped;
+                continue;
+            }
+            rows.append({time, row});
+            previous = time;
+        }
+    }
+    if (result.status == LogConversion::Failed)
+        return result;
+
+    if (options.format == CanLogFormat::Candump) {
+        for (const DatedRow &r : rows)
+            result.output += candumpLine(r.time, options.channel, r.row.frame);
+    } else if (!rows.isEmpty()) {
+        // Rows saved after the view wrapped are not in time order; timestamps
+        // before the header's date would be negative, and readers drop those.
+        QDateTime start = rows.first().time;
+        for (const DatedRow &r : rows)
+            start = qMin(start, r.time);
+        result.output += ascHeader(start);
+        for (const DatedRow &r : rows)
+            result.output += ascLine(start.msecsTo(r.time), r.row.sent, r.row.frame);
+    }
+    return result;
+}
