@@ -22,6 +22,9 @@ public:
     bool loopback() const { return loopbackMode; }
     const BusStatus &busStatus() const { return status; }
     void setBusStatus(const BusStatus &value) { status = value; }
+    // Whether the receive-ID filter lets a bus frame with `identifier` through
+    // to the host. Placeholder: passes every frame until the filter is kept.
+    bool passesFilter(quint32 identifier) const;
 
     // The standard output line reporting `message`.
     static QByteArray reportLine(const HostMessage &message);
