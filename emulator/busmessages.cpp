@@ -14,25 +14,25 @@ constexpr double TwoPi = 2.0 * M_PI;
 double ramp(double x) { return x * x * (3.0 - 2.0 * x); }
 double rampSlope(double x) { return 6.0 * x * (1.0 - x); }
 
-// Speed and its rate of change at `t` seconds into the drive cycle: idle,
-// pulling away, cruising with small swings, braking to a stop, idle.
+// Speed and its rate of change at `t` seconds into the drive cycle: pulling
+// away, cruising with small swings, braking to a stop, a short stop.
 void driveCycle(double t, double *speed, double *acceleration)
 {
-    if (t < 4.0 || t >= 96.0) {
-        *speed = 0;
-        *acceleration = 0;
-    } else if (t < 30.0) {
-        const double x = (t - 4.0) / 26.0;
+    if (t < 26.0) {
+        const double x = t / 26.0;
         *speed = CruiseKmh * ramp(x);
         *acceleration = CruiseKmh * rampSlope(x) / 26.0;
-    } else if (t < 70.0) {
-        const double phase = TwoPi * (t - 30.0) / 20.0;
+    } else if (t < 66.0) {
+        const double phase = TwoPi * (t - 26.0) / 20.0;
         *speed = CruiseKmh + 4.0 * std::sin(phase);
         *acceleration = 4.0 * TwoPi / 20.0 * std::cos(phase);
-    } else {
-        const double x = (t - 70.0) / 26.0;
+    } else if (t < 92.0) {
+        const double x = (t - 66.0) / 26.0;
         *speed = CruiseKmh * (1.0 - ramp(x));
         *acceleration = -CruiseKmh * rampSlope(x) / 26.0;
+    } else {
+        *speed = 0;
+        *acceleration = 0;
     }
 }
 
@@ -180,12 +180,12 @@ QByteArray body(const VehicleState &s, qint64)
     const double t = std::fmod(s.seconds, CycleSeconds);
     const bool blink = int(s.seconds / 0.4) % 2 == 0;
     quint8 lights = 0x03;                             // parking lights and low beam
-    if (t >= 40.0 && t < 44.0 && blink)
+    if (t >= 36.0 && t < 40.0 && blink)
         lights |= 0x04;                               // left indicator, changing lanes
-    if (t >= 60.0 && t < 64.0 && blink)
+    if (t >= 56.0 && t < 60.0 && blink)
         lights |= 0x08;                               // and back again
     QByteArray b(3, '\0');
-    b[0] = char(t >= 97.0 ? 0x01 : 0x00);             // driver's door opened after the stop
+    b[0] = char(t >= 95.0 ? 0x01 : 0x00);             // driver's door opened at the stop
     b[1] = char(lights);
     return b;
 }
@@ -308,7 +308,7 @@ VehicleState vehicleAt(double seconds)
         s.throttlePercent = qBound(0.0, 12.0 + 5.0 * s.accelerationKmhPerS, 100.0);
     if (s.accelerationKmhPerS < -0.5)
         s.brakeBar = -4.0 * s.accelerationKmhPerS;
-    s.steeringDeg = t >= 30.0 && t < 70.0 ? 12.0 * std::sin(TwoPi * (t - 30.0) / 16.0)
+    s.steeringDeg = t >= 26.0 && t < 66.0 ? 12.0 * std::sin(TwoPi * (t - 26.0) / 16.0)
                                           : 2.0 * std::sin(TwoPi * seconds / 9.0);
     s.coolantC = 21.0 + 69.0 * (1.0 - std::exp(-seconds / 150.0));
     s.oilC = 21.0 + 74.0 * (1.0 - std::exp(-seconds / 260.0));

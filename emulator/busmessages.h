@@ -8,7 +8,7 @@
 
 // The messages of the simulated vehicle bus: a car's powertrain and body
 // messages on standard identifiers and a truck-style set of extended ones,
-// all telling the same drive (idle, pulling away, cruising, braking, idle),
+// all telling the same drive (pulling away, cruising, braking, a short stop),
 // which repeats every 100 s while the engine and the cabin slowly warm up.
 
 // What the vehicle does `seconds` after the bus started.
