@@ -7,9 +7,11 @@
 #include "emulator/ptyline.h"
 
 namespace {
-// Bytes the converter holds for a host that is not reading; beyond this the
-// bus's frames are dropped, as by a converter with a full buffer.
-constexpr qint64 BacklogLimit = 8 * 1024;
+// Unread bytes in the pty beyond which the host counts as not reading (its
+// port closed, or stalled): the bus's frames are then dropped, as by a
+// converter with a full buffer, so a host opening the port later does not get
+// seconds of old traffic first. About a fifth of a second of the bus.
+constexpr qint64 BacklogLimit = 2048;
 // A message that has fallen further behind than this (the emulator was
 // stopped or starved) skips the missed cycles instead of sending a burst.
 constexpr qint64 MaxLagMs = 1000;
@@ -53,7 +55,7 @@ void SimulatedBus::tick()
     }
     std::stable_sort(due.begin(), due.end(), [](const Due &a, const Due &b) { return a.ms < b.ms; });
 
-    const bool hostKeepsUp = line.queuedBytes() + line.unreadByHost() < BacklogLimit;
+    const bool hostKeepsUp = line.queuedBytes() == 0 && line.unreadByHost() < BacklogLimit;
     if (!device.loopback() && hostKeepsUp) {
         QByteArray out;
         for (const Due &d : due) {

@@ -33,11 +33,12 @@ struct OnTheBus
     WindowHarness window;
     int converterWriter = -1;
 
-    OnTheBus()
+    explicit OnTheBus(int openAfterMs = 0)
     {
         if (!emulator.isRunning())
             qFatal("the converter emulator did not start");
         converterWriter = ::open(emulator.portName().toLocal8Bit().constData(), O_WRONLY | O_NOCTTY);
+        spinEventLoop(openAfterMs);
         window.openPort(emulator.portName());
     }
     ~OnTheBus() { ::close(converterWriter); }
@@ -132,6 +133,7 @@ class TestDemo : public QObject
 
 private slots:
     void busTrafficIsBelievable();
+    void portOpenedLateGetsNoOldTraffic();
     void setStartGovernsTheBus_data();
     void setStartGovernsTheBus();
     void demoStartsAndStopsCleanly();
@@ -170,6 +172,15 @@ void TestDemo::busTrafficIsBelievable()
     QVERIFY2(most >= 20 * fewest, qPrintable(QStringLiteral("%1 vs %2").arg(most).arg(fewest)));
     // Counters and varying values: most identifiers do not repeat one frame.
     QVERIFY2(changing * 2 >= dataById.size(), qPrintable(QString::number(changing)));
+}
+
+void TestDemo::portOpenedLateGetsNoOldTraffic()
+{
+    const quint64 before = receiveStats().canFrames;
+    OnTheBus c(3000);                           // some 1300 frames on the bus meanwhile
+    spinEventLoop(300);
+    const quint64 arrived = receiveStats().canFrames - before;
+    QVERIFY2(arrived > 0 && arrived < 600, qPrintable(QString::number(arrived)));
 }
 
 void TestDemo::setStartGovernsTheBus_data()
