@@ -40,7 +40,18 @@ const char Description[] =
     "it is, and loopback echoes are never filtered. A filtered frame still takes\n"
     "its place in the run (its number in seq data, the run's count) but is\n"
     "neither written nor counted in DONE sent=.\n\n"
-    "Remote frames are generated with the same data bytes as data frames.";
+    "Remote frames are generated with the same data bytes as data frames.\n"
+    "\n"
+    "With --bus the converter sits on a simulated vehicle bus from start-up on:\n"
+    "20 identifiers, 11 standard and 9 extended, each sent on its own period\n"
+    "between 10 ms and 1 s, carrying alive counters and values that change with\n"
+    "a drive that repeats every 100 s (speed, engine speed, gear, steering, brake\n"
+    "pressure, temperatures that slowly warm up, battery, fuel level, distance),\n"
+    "and a remote frame. The frames reach the host in the framing of the last\n"
+    "set-and-start and through the receive-ID filter; in the loopback modes the\n"
+    "controller hears only the host's own frames, so the bus falls silent. While\n"
+    "the host does not read, bus frames are dropped rather than piled up. Status\n"
+    "queries, loopback echo and the commands above work as without --bus.";
 
 struct ValueOption
 {
@@ -89,7 +100,9 @@ bool parseEmulatorOptions(const QStringList &arguments, EmulatorOptions *options
         QStringLiteral("Also make PATH a symbolic link to the serial end (removed at exit)."), QStringLiteral("PATH"));
     const QCommandLineOption quitOnEof(QStringLiteral("quit-on-eof"),
         QStringLiteral("Quit when standard input ends (ignored otherwise)."));
-    parser.addOptions({ exitWhenDone, rec, tec, busOff, passive, warning, link, quitOnEof });
+    const QCommandLineOption bus(QStringLiteral("bus"),
+        QStringLiteral("Sit on a simulated vehicle bus: steady traffic of 20 identifiers (see above)."));
+    parser.addOptions({ exitWhenDone, rec, tec, busOff, passive, warning, link, quitOnEof, bus });
 
     if (!parser.parse(arguments)) {
         *why = parser.errorText();
@@ -118,5 +131,6 @@ bool parseEmulatorOptions(const QStringList &arguments, EmulatorOptions *options
     options->linkPath = parser.value(link);
     options->exitWhenDone = parser.isSet(exitWhenDone);
     options->quitOnEof = parser.isSet(quitOnEof);
+    options->simulatedBus = parser.isSet(bus);
     return true;
 }

@@ -14,6 +14,7 @@ struct EmulatorOptions
     QString linkPath;
     bool exitWhenDone = false;
     bool quitOnEof = false;
+    bool simulatedBus = false;
 };
 
 // Reads the command line. --help prints the usage and ends the process with

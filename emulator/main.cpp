@@ -16,6 +16,7 @@
 #include "emulator/ptyline.h"
 #include "emulator/quitsignals.h"
 #include "emulator/serialendlink.h"
+#include "emulator/simulatedbus.h"
 #include "emulator/trafficgenerator.h"
 
 namespace {
@@ -97,6 +98,9 @@ int main(int argc, char *argv[])
 
     if (options.generation.count > 0)
         generator.start(options.generation);
+    SimulatedBus bus(line, device);
+    if (options.simulatedBus)
+        bus.start();
 
     return app.exec();
 }
