@@ -1,7 +1,11 @@
 // The demo: the real window on converter-emulator --bus, and scripts/demo
 // started the way a user starts it.
 
+#include <QCheckBox>
+#include <QComboBox>
 #include <QDir>
+#include <QRadioButton>
+#include <QTableWidget>
 #include <QLineEdit>
 #include <QFileInfo>
 #include <QMap>
@@ -12,7 +16,6 @@
 #include <QtTest>
 
 #include <csignal>
-#include <fcntl.h>
 #include <unistd.h>
 
 #include "emulatorprocess.h"
@@ -23,33 +26,36 @@
 
 namespace {
 
-// The window opened on the serial end of an emulator on the simulated bus,
-// with a second writer on that end opened first (the window then takes the
-// port for itself): through it the test hands the converter a set-and-start
-// command as if the window had sent it.
+// The window opened on the serial end of an emulator on the simulated bus.
 struct OnTheBus
 {
     EmulatorProcess emulator { { QStringLiteral("--bus") } };
     WindowHarness window;
-    int converterWriter = -1;
 
     explicit OnTheBus(int openAfterMs = 0)
     {
         if (!emulator.isRunning())
             qFatal("the converter emulator did not start");
-        converterWriter = ::open(emulator.portName().toLocal8Bit().constData(), O_WRONLY | O_NOCTTY);
         spinEventLoop(openAfterMs);
         window.openPort(emulator.portName());
     }
-    ~OnTheBus() { ::close(converterWriter); }
 
-    // Set-and-start in the table timing form (mode byte at offset 13).
-    bool setStart(bool variable, int mode)
+    // "设置并启动" with this framing and mode.
+    void setStart(bool variable, int mode)
     {
-        QByteArray body(16, '\0');
-        body[13 - 3] = char(mode);
-        const QByteArray command = buildFixedCommand(variable ? 0x12 : 0x02, body);
-        return ::write(converterWriter, command.constData(), size_t(command.size())) == command.size();
+        window.widget<QComboBox>("comboBoxMode")->setCurrentIndex(mode);
+        window.widget<QRadioButton>(variable ? "radioBtnVariable" : "radioBtnFixed")->setChecked(true);
+        window.click("btnSetStart");
+    }
+
+    // One row per identifier from here on, starting from an empty list.
+    void restartStatistics()
+    {
+        if (!window.widget<QCheckBox>("checkBoxOnlyRev")->isChecked())
+            window.click("checkBoxOnlyRev");
+        if (window.widget<QCheckBox>("checkBoxOverlayDisplay")->isChecked())
+            window.click("checkBoxOverlayDisplay");
+        window.click("checkBoxOverlayDisplay");
     }
 };
 
@@ -136,6 +142,8 @@ private slots:
     void portOpenedLateGetsNoOldTraffic();
     void setStartGovernsTheBus_data();
     void setStartGovernsTheBus();
+    void receiveIdFilterIsHonoured_data();
+    void receiveIdFilterIsHonoured();
     void demoStartsAndStopsCleanly();
 };
 
@@ -205,10 +213,9 @@ void TestDemo::setStartGovernsTheBus()
     OnTheBus c;
     const quint64 before = receiveStats().canFrames;
     QVERIFY(spinUntil([&] { return receiveStats().canFrames > before; }, 5000));   // heard at power-up
-    QVERIFY(c.setStart(variable, mode));
+    c.setStart(variable, mode);
     spinEventLoop(500);                         // frames sent before the command have arrived
-    c.window.click("checkBoxOnlyRev");
-    c.window.click("checkBoxOverlayDisplay");   // one row per identifier from here on
+    c.restartStatistics();
     // A frame the converter passes whatever its mode: proof that the line is alive.
     c.emulator.command(QStringLiteral("raw ") + QString::fromLatin1(fixedBytes(0x70F).toHex()));
     if (!busHeard) {
@@ -225,6 +232,38 @@ void TestDemo::setStartGovernsTheBus()
         extendedRows += format == extendedText;
     }
     QVERIFY(extendedRows >= 5);
+}
+
+void TestDemo::receiveIdFilterIsHonoured_data()
+{
+    QTest::addColumn<bool>("uploadOnly");
+    QTest::newRow("仅上传: only the listed identifiers") << true;
+    QTest::newRow("不上传: all but the listed identifiers") << false;
+}
+
+void TestDemo::receiveIdFilterIsHonoured()
+{
+    QFETCH(bool, uploadOnly);
+    OnTheBus c;
+    c.restartStatistics();
+    QVERIFY(spinUntil([&] { return statisticsIds.size() >= 18; }, 5000));
+    const QStringList listed = statisticsIds.mid(0, 2);     // among the busiest: seen first
+    QTableWidget *ids = c.window.widget<QTableWidget>("tableWidget_5");
+    ids->setRowCount(listed.size());
+    for (int row = 0; row < listed.size(); ++row)
+        ids->setItem(row, 0, new QTableWidgetItem(listed.at(row)));
+    c.window.click(uploadOnly ? "radioBtnUploadOnly" : "radioBtnNoUpload");
+    c.window.click("btnReceiveSet");
+    spinEventLoop(300);                         // frames already under way
+    c.restartStatistics();
+    spinEventLoop(2500);                        // longer than the slowest period
+    const QSet<QString> seen(statisticsIds.cbegin(), statisticsIds.cend());
+    if (uploadOnly) {
+        QCOMPARE(seen, QSet<QString>(listed.cbegin(), listed.cend()));
+    } else {
+        QVERIFY(!seen.contains(listed.at(0)) && !seen.contains(listed.at(1)));
+        QCOMPARE(seen.size(), 18);              // twenty messages, two blocked
+    }
 }
 
 void TestDemo::demoStartsAndStopsCleanly()
