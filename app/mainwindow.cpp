@@ -95,5 +95,6 @@ MainWindow::MainWindow(QWidget *parent)
 
 MainWindow::~MainWindow()
 {
+    autoSaveBeforeClosing();
     delete ui;
 }
