@@ -97,6 +97,8 @@ private slots:
     void switchOn_data();
     void switchOn();
     void followsTheView();
+    void resets_data();
+    void resets();
     void switchOffOnAndClose();
     void everyRowOnceAcrossLaps_data();
     void everyRowOnceAcrossLaps();
@@ -231,8 +233,7 @@ void TestLogSave::switchOn()
     QCOMPARE(f.statusText(), QString());
 }
 
-// Ticks append, a wrap between ticks finishes the file and starts the next,
-// "清除" and statistics mode start a new file.
+// Ticks append; a wrap between ticks finishes the file and starts the next.
 void TestLogSave::followsTheView()
 {
     ReceiveFixture f;
@@ -247,20 +248,42 @@ void TestLogSave::followsTheView()
     QVERIFY(waitForTick(f));
     QCOMPARE(autoFiles(f), (FileIds {idRange(0, 650), idRange(650, 50)}));
 
-    f.deliver(framesFrom(700, 10));
-    f.click("btnViewClear");
-    QCOMPARE(autoFiles(f), (FileIds {idRange(0, 650), idRange(650, 60)}));
-    QVERIFY(waitForTick(f));
-    QCOMPARE(autoFiles(f), (FileIds {idRange(0, 650), idRange(650, 60), Ids()}));
+    QCOMPARE(f.statusText(), QString());
+}
 
-    f.deliver(framesFrom(710, 5));
+// Rows filled since the last tick go to the current file before the view is
+// reset; the next tick starts a file with the header only, and statistics
+// mode adds nothing.
+void TestLogSave::resets_data()
+{
+    QTest::addColumn<QStringList>("clicks");
+    QTest::addColumn<QString>("limit");
+    QTest::newRow("清除") << QStringList {"btnViewClear"} << "";
+    QTest::newRow("new row limit") << QStringList() << "500";
+    QTest::newRow("statistics mode") << QStringList {"checkBoxOnlyRev", "checkBoxOverlayDisplay"} << "";
+}
+
+void TestLogSave::resets()
+{
+    QFETCH(QStringList, clicks);
+    QFETCH(QString, limit);
+    ReceiveFixture f;
+    clearStatus(f);
+    f.click("checkBoxAutoSave");
+    f.deliver(framesFrom(0, 5));
     QVERIFY(waitForTick(f));
-    f.click("checkBoxOnlyRev");
-    f.click("checkBoxOverlayDisplay");
+    f.deliver(framesFrom(5, 3));
+    for (const QString &name : clicks)
+        f.click(name.toLatin1().constData());
+    if (!limit.isEmpty())
+        setRowLimit(f, limit);
+    QCOMPARE(autoFiles(f), FileIds {idRange(0, 8)});
     QVERIFY(waitForTick(f));
-    f.deliver(framesFrom(715, 3));
+    QCOMPARE(autoFiles(f), (FileIds {idRange(0, 8), Ids()}));
+    f.deliver(framesFrom(8, 2));
     QVERIFY(waitForTick(f));
-    QCOMPARE(autoFiles(f), (FileIds {idRange(0, 650), idRange(650, 60), idRange(710, 5), Ids()}));
+    const Ids after = clicks.size() == 2 ? Ids() : idRange(8, 2);
+    QCOMPARE(autoFiles(f), (FileIds {idRange(0, 8), after}));
     QCOMPARE(f.statusText(), QString());
 }
 

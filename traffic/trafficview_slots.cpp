@@ -118,8 +118,8 @@ void MainWindow::on_lineEditTotal_textChanged(const QString &arg1)
     if (!ok || limit <= 0 || limit > kMaxRowLimit)
         return;
     rowLimit = limit;
-    nextTrafficRow = 0;
     clearTrafficCells();
+    nextTrafficRow = 0;
     ui->tableWidget->setRowCount(rowLimit);
 }
 
