@@ -90,7 +90,7 @@ private:
     void autoSaveAtWrap();
     void autoSaveBeforeReset();
     void autoSaveBeforeClosing();
-    void reportAutoSaveFailure();
+    void reportAutoSaveFailure(const QString &fileName);
     bool autoSaveNewFileDue = false;
 
     // Converter commands (canconfig/)

@@ -397,15 +397,29 @@ void TestLogSave::failedWritesReported()
     QCOMPARE(autoFiles(f), (FileIds {idRange(0, 2), Ids {3}}));
 }
 
+// The working folder goes away: a new file that cannot be made is reported,
+// its rows wait for the next tick; switching on fails the same way.
 void TestLogSave::fileNotCreatedReported()
 {
+    const QRegularExpression failed(QStringLiteral("^自动保存失败：\\d{8}_\\d{6}_\\d{3}\\.txt$"));
     ReceiveFixture f;
-    QVERIFY(QDir(f.workDir()).removeRecursively());         // the working folder has gone
+    setRowLimit(f, QStringLiteral("3"));
+    f.click("checkBoxAutoSave");
+    QVERIFY(waitForTick(f));
+    f.deliver(framesFrom(0, 4));                            // wraps: frame 3 waits for a new file
+    QVERIFY(QDir(f.workDir()).removeRecursively());
+    QVERIFY(waitForTick(f));
+    QVERIFY2(failed.match(f.statusText()).hasMatch(), qPrintable(f.statusText()));
+    QVERIFY(QDir().mkpath(f.workDir()) && QDir::setCurrent(f.workDir()));
+    QVERIFY(waitForTick(f));
+    QCOMPARE(autoFiles(f), FileIds {Ids {3}});
+
+    f.click("checkBoxAutoSave");
+    QVERIFY(QDir(f.workDir()).removeRecursively());
+    clearStatus(f);
     f.click("checkBoxAutoSave");
     QVERIFY(!runningAutoSaveTimer(f.window()));
-    const QString status = f.statusText();
-    QVERIFY2(QRegularExpression(QStringLiteral("^自动保存失败：\\d{8}_\\d{6}_\\d{3}\\.txt$")).match(status).hasMatch(),
-             qPrintable(status));
+    QVERIFY2(failed.match(f.statusText()).hasMatch(), qPrintable(f.statusText()));
 }
 
 QTEST_MAIN(TestLogSave)

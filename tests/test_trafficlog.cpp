@@ -48,7 +48,6 @@ private slots:
     void autoFileName_data();
     void autoFileName();
     void newNameWhenTaken();
-    void failedWrites();
 };
 
 void TestTrafficLog::field_data()
@@ -127,18 +126,6 @@ void TestTrafficLog::newNameWhenTaken()
     QCOMPARE(readAll(dir.filePath("20261208_101500_123.txt")), QByteArray("first"));
     QCOMPARE(readAll(dir.filePath("20261208_101500_123_2.txt")), QByteArray("second"));
     QCOMPARE(readAll(dir.filePath(name)), QByteArray("third\n"));
-}
-
-void TestTrafficLog::failedWrites()
-{
-    QTemporaryDir dir;
-    const QString full = dir.filePath("full.txt");
-    QVERIFY(QFile::link("/dev/full", full));
-    QVERIFY(!appendToLogFile(full, "row\n"));
-    QVERIFY(appendToLogFile(dir.filePath("log.txt"), "a\n"));
-    QVERIFY(appendToLogFile(dir.filePath("log.txt"), "b\n"));
-    QCOMPARE(readAll(dir.filePath("log.txt")), QByteArray("a\nb\n"));
-    QCOMPARE(autoSaveFailedText("x.txt"), QStringLiteral("自动保存失败：x.txt"));
 }
 
 QTEST_GUILESS_MAIN(TestTrafficLog)

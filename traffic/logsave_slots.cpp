@@ -60,9 +60,9 @@ bool MainWindow::autoSaveRunning() const
     return autoSaveTimer && autoSaveTimer->isActive();
 }
 
-void MainWindow::reportAutoSaveFailure()
+void MainWindow::reportAutoSaveFailure(const QString &fileName)
 {
-    ui->statusbar->showMessage(autoSaveFailedText(autoSaveFileName));
+    ui->statusbar->showMessage(autoSaveFailedText(fileName));
 }
 
 // Appends the unsaved rows below `end` to the current file. Rows that cannot
@@ -76,20 +76,24 @@ void MainWindow::appendAutoSaveRows(int end)
     if (appendToLogFile(autoSaveFileName, lines))
         savedRowCount = reached;
     else
-        reportAutoSaveFailure();
+        reportAutoSaveFailure(autoSaveFileName);
 }
 
-// A new file with the header and rows 0 to the cursor − 1.
+// A new file with the header and rows 0 to the cursor − 1. When it cannot be
+// made, the rows stay unsaved, the old file stays current and the next tick
+// tries again.
 void MainWindow::startNewAutoSaveFile()
 {
     QByteArray content = trafficLogHeader();
     const int reached = trafficLogRows(0, nextTrafficRow, &content);
-    if (createAutoLogFile(QDateTime::currentDateTime(), content, &autoSaveFileName)) {
-        savedRowCount = reached;
-        autoSaveNewFileDue = false;
-    } else {
-        reportAutoSaveFailure();
+    QString fileName;
+    if (!createAutoLogFile(QDateTime::currentDateTime(), content, &fileName)) {
+        reportAutoSaveFailure(fileName);
+        return;
     }
+    autoSaveFileName = fileName;
+    savedRowCount = reached;
+    autoSaveNewFileDue = false;
 }
 
 // Called when the cursor has just gone back to row 0: the rest of the lap
@@ -145,7 +149,7 @@ void MainWindow::on_checkBoxAutoSave_clicked(bool checked)
     QByteArray content = trafficLogHeader();
     const int reached = trafficLogRows(0, nextTrafficRow, &content);
     if (!createAutoLogFile(QDateTime::currentDateTime(), content, &autoSaveFileName)) {
-        reportAutoSaveFailure();
+        reportAutoSaveFailure(autoSaveFileName);
         return;
     }
     savedRowCount = reached;
