@@ -93,5 +93,6 @@ MainWindow::MainWindow(QWidget *parent)
 
 MainWindow::~MainWindow()
 {
+    autoSaveBeforeClosing();
     delete ui;
 }

@@ -81,6 +81,18 @@ private:
     void holdTrafficScrolling();
     void releaseTrafficScrolling();
 
+    // Traffic log (traffic/logsave_slots.cpp)
+    QByteArray trafficLogHeader() const;
+    int trafficLogRows(int from, int end, QByteArray *lines) const;
+    bool autoSaveRunning() const;
+    void appendAutoSaveRows(int end);
+    void startNewAutoSaveFile();
+    void autoSaveAtWrap();
+    void autoSaveBeforeReset();
+    void autoSaveBeforeClosing();
+    void reportAutoSaveFailure(const QString &fileName);
+    bool autoSaveNewFileDue = false;
+
     // Converter commands (canconfig/)
     void showBusStatus(const QByteArray &payload);
     void showComputedBusSpeed(int phase1Index, int phase2Index, const QString &prescalerText);

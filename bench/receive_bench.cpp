@@ -22,6 +22,7 @@
 #include <cstdio>
 
 #include "app/mainwindow.h"
+#include "benchsupport.h"
 #include "emulatorprocess.h"
 #include "link/receivestats.h"
 
@@ -35,38 +36,6 @@ double cpuSeconds()
            + double(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
 }
 
-// Longest gap between ticks of a 1 ms timer: how long the event loop was busy
-// without coming back for other events.
-class BlockMonitor
-{
-public:
-    BlockMonitor()
-    {
-        timer.setTimerType(Qt::PreciseTimer);
-        timer.setInterval(1);
-        QObject::connect(&timer, &QTimer::timeout, [this] {
-            const qint64 now = clock.nsecsElapsed();
-            if (last >= 0)
-                longest = qMax(longest, now - last);
-            last = now;
-        });
-    }
-    void start()
-    {
-        clock.start();
-        last = -1;
-        longest = 0;
-        timer.start();
-    }
-    double longestMs() const { return double(longest) / 1e6; }
-
-private:
-    QTimer timer;
-    QElapsedTimer clock;
-    qint64 last = -1;
-    qint64 longest = 0;
-};
-
 struct RunResult
 {
     qint64 received = 0;
@@ -77,33 +46,6 @@ struct RunResult
     double maxBlockMs = 0;
     QString order = QStringLiteral("n/a");
 };
-
-// Runs the event loop until `done()` holds, checked after every delivery of
-// `port` and every 20 ms, or until nothing has arrived for `idleMs`.
-template <typename Done>
-void runUntil(QSerialPort *port, Done done, int idleMs)
-{
-    QEventLoop loop;
-    quint64 lastBytes = receiveStats().bytes;
-    QElapsedTimer idle;
-    idle.start();
-    QTimer poll;
-    QObject::connect(port, &QIODevice::readyRead, &loop, [&] {
-        if (done())
-            loop.quit();
-    });
-    QObject::connect(&poll, &QTimer::timeout, &loop, [&] {
-        if (receiveStats().bytes != lastBytes) {
-            lastBytes = receiveStats().bytes;
-            idle.restart();
-        }
-        if (done() || idle.elapsed() > idleMs)
-            loop.quit();
-    });
-    poll.start(20);
-    if (!done())
-        loop.exec();
-}
 
 // In normal mode the view is a ring: frame k sits in row k % rows. Every row
 // of the last lap must hold the frame number that belongs there.

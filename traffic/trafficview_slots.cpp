@@ -30,6 +30,8 @@ void MainWindow::appendTrafficRow(const QStringList &texts)
     fillTrafficRow(row, texts);
     highlightTrafficRow(row, kSentRowStyle);
     nextTrafficRow = (row + 1) % rowLimit;
+    if (nextTrafficRow == 0)
+        autoSaveAtWrap();
 }
 
 bool MainWindow::showStatisticsRow(const CanFrame &frame, FrameFraming framing)
@@ -100,6 +102,7 @@ void MainWindow::releaseTrafficScrolling()
 
 void MainWindow::clearTrafficCells()
 {
+    autoSaveBeforeReset();
     ui->tableWidget->clearContents();
 }
 
@@ -115,8 +118,8 @@ void MainWindow::on_lineEditTotal_textChanged(const QString &arg1)
     if (!ok || limit <= 0 || limit > kMaxRowLimit)
         return;
     rowLimit = limit;
-    nextTrafficRow = 0;
     clearTrafficCells();
+    nextTrafficRow = 0;
     ui->tableWidget->setRowCount(rowLimit);
 }
 

@@ -4,6 +4,7 @@
 #include <QApplication>
 #include <QDeadlineTimer>
 #include <QFileDialog>
+#include <QLineEdit>
 #include <QPushButton>
 #include <QTimer>
 
@@ -62,6 +63,10 @@ std::shared_ptr<SeenFileDialog> answerNextFileDialog(const QString &fileName)
             return;
         }
         files->selectFile(fileName);
+        // selectFile() leaves the name box alone while it has the focus: type
+        // the name there as a user would.
+        if (auto *nameBox = files->findChild<QLineEdit *>(QStringLiteral("fileNameEdit")))
+            nameBox->setText(fileName);
         // A name that exists asks for confirmation first: use a new one.
         static_cast<QDialog *>(files)->accept();
     });

@@ -18,6 +18,8 @@ public:
     ~WindowHarness();
 
     MainWindow &window() { return *mainWindow; }
+    // Closes and deletes the window; the working directory stays until the end.
+    void closeWindow() { mainWindow.reset(); }
 
     template <typename T>
     T *widget(const char *objectName) const
