@@ -91,7 +91,7 @@ private:
     // Send tables (txtables/)
     void loadManualTable();
     void fillDefaultManualRows();
-    void transmitTableFrame(const QString &identifierText, const QString &dataText);
+    bool transmitTableFrame(const QString &identifierText, const QString &dataText);
     void loadAutoTable();
     void fillDefaultAutoRows();
     bool sendAutoRow(int row);
