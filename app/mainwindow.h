@@ -94,7 +94,7 @@ private:
     bool transmitTableFrame(const QString &identifierText, const QString &dataText);
     void loadAutoTable();
     void fillDefaultAutoRows();
-    bool sendAutoRow(int row);
+    bool sendAutoRow(int row, bool fromTick = false);
     void loadReplyTable();
     void fillDefaultReplyRows();
     void replyToFrame(quint32 identifier);

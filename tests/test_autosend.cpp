@@ -39,8 +39,13 @@ struct AutoFixture : ReceiveFixture
             table->item(row, 3)->setCheckState(e == '1' ? Qt::Checked : e == 'p' ? Qt::PartiallyChecked : Qt::Unchecked);
         }
     }
+    // The traffic view's first row is slow to show (style, first paint); one
+    // frame sent by hand first keeps that out of the measured spacing.
     void start()
     {
+        clickCell("tableWidget_2", 0, 2);
+        converter.read(20);
+        spinEventLoop(100);
         clock.start();
         click("btnSendSeq");
     }

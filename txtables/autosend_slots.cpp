@@ -92,7 +92,7 @@ void MainWindow::timerAutoSendProc()
         return;
     }
     autoSendIndex = row;
-    sendAutoRow(row);
+    sendAutoRow(row, true);
 }
 
 void MainWindow::on_btnAutoStop_clicked()
@@ -126,7 +126,7 @@ void MainWindow::fillDefaultAutoRows()
 
 // Sends the row and restarts the timer with its interval; a row that fails a
 // check leaves the timer as it was.
-bool MainWindow::sendAutoRow(int row)
+bool MainWindow::sendAutoRow(int row, bool fromTick)
 {
     if (!serialPort->isOpen()) {
         ui->statusbar->showMessage(QStringLiteral("COM端口已关闭，请先打开COM端口"), kPortClosedMs);
@@ -152,6 +152,11 @@ bool MainWindow::sendAutoRow(int row)
     const QTableWidgetItem *data = table->item(row, 1);
     if (!transmitTableFrame(identifier->text(), data ? data->text() : QString()))
         return false;
+    // A tick that sends a row of the interval already running leaves the timer
+    // as it is: its next timeout then comes one interval after this one was
+    // due, so the lateness of single ticks does not add up over a run.
+    if (fromTick && autoSendTimer->isActive() && autoSendTimer->interval() == intervalMs)
+        return true;
     if (autoSendTimer->isActive())
         autoSendTimer->stop();
     autoSendTimer->start(intervalMs);

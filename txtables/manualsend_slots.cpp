@@ -119,6 +119,9 @@ bool MainWindow::transmitTableFrame(const QString &identifierText, const QString
     if (bytes.isEmpty())
         return false;
     serialPort->write(bytes);
+    // Hand the bytes to the driver now rather than when the event loop next
+    // gets round to it: a reply or a timed frame leaves when it is due.
+    serialPort->flush();
 
     if (paused || receiveOnly)
         return true;
