@@ -105,10 +105,10 @@ private:
     // Send tables (txtables/)
     void loadManualTable();
     void fillDefaultManualRows();
-    void transmitTableFrame(const QString &identifierText, const QString &dataText);
+    bool transmitTableFrame(const QString &identifierText, const QString &dataText);
     void loadAutoTable();
     void fillDefaultAutoRows();
-    bool sendAutoRow(int row);
+    bool sendAutoRow(int row, bool fromTick = false);
     void loadReplyTable();
     void fillDefaultReplyRows();
     void replyToFrame(quint32 identifier);

@@ -2,39 +2,131 @@
 
 #include "app/mainwindow.h"
 
+#include <QBrush>
+
+#include "traffic/traffictext.h"
+#include "txtables/celltext.h"
+#include "txtables/tablecells.h"
+#include "ui_mainwindow.h"
+
+namespace {
+
+const QString kManualFile = QStringLiteral("manual.txt");
+const QString kPortClosed = QStringLiteral("The COM port is closed, please open the COM port first");
+const QString kNoIdentifier = QStringLiteral("ID值不能为空");
+constexpr int kPortClosedMs = 1000;
+constexpr int kManualFields = 3;
+
+// Identifier, data and the send cell's text, on its grey background.
+void setManualRow(QTableWidget *table, int row, const QStringList &texts)
+{
+    setRowTexts(table, row, texts.mid(0, 2));
+    QTableWidgetItem *send = centredItem(texts.at(2));
+    send->setBackground(QBrush(Qt::lightGray));
+    table->setItem(row, 2, send);
+}
+
+QStringList defaultManualRow(int row)
+{
+    return {defaultRowIdText(quint32(row)), kDefaultRowData, kSendCellText};
+}
+
+} // namespace
+
 void MainWindow::on_tableWidget_2_cellClicked(int row, int column)
 {
-    Q_UNUSED(row);
-    Q_UNUSED(column);
+    if (ui->checkBoxEnableManual->isChecked())
+        return;
+    if (!serialPort->isOpen()) {
+        ui->statusbar->showMessage(kPortClosed, kPortClosedMs);
+        return;
+    }
+    if (column != 2)
+        return;
+    const QTableWidgetItem *identifier = ui->tableWidget_2->item(row, 0);
+    if (!identifier) {
+        ui->statusbar->showMessage(kNoIdentifier);
+        return;
+    }
+    const QTableWidgetItem *data = ui->tableWidget_2->item(row, 1);
+    transmitTableFrame(identifier->text(), data ? data->text() : QString());
 }
 
 void MainWindow::on_btnManualRemove_clicked()
 {
+    removeCurrentRow(ui->tableWidget_2);
 }
 
 void MainWindow::on_btnManualINsert_clicked()
 {
+    const int row = insertRowBelowCurrent(ui->tableWidget_2);
+    setManualRow(ui->tableWidget_2, row, defaultManualRow(row));
 }
 
 void MainWindow::on_btnManualSave_clicked()
 {
+    const QString fault = saveTableFile(kManualFile, tableTexts(ui->tableWidget_2, kManualFields));
+    if (!fault.isNull())
+        ui->statusbar->showMessage(fault);
 }
 
 void MainWindow::on_checkBoxEnableManual_clicked(bool checked)
 {
-    Q_UNUSED(checked);
+    ui->tableWidget_2->setEditTriggers(checked ? QAbstractItemView::DoubleClicked | QAbstractItemView::AnyKeyPressed
+                                               : QAbstractItemView::NoEditTriggers);
 }
 
 void MainWindow::loadManualTable()
 {
+    QTableWidget *table = ui->tableWidget_2;
+    const int widths[] = {100, 200, 100};
+    for (int column = 0; column < kManualFields; ++column)
+        table->setColumnWidth(column, widths[column]);
+    TableFileRows rows;
+    if (!readTableFile(kManualFile, kManualFields, &rows)) {
+        fillDefaultManualRows();
+        return;
+    }
+    table->setRowCount(0);
+    table->setRowCount(int(rows.size()));
+    for (int row = 0; row < rows.size(); ++row)
+        setManualRow(table, row, rows.at(row));
 }
 
 void MainWindow::fillDefaultManualRows()
 {
+    for (int row = 0; row < 10 && row < ui->tableWidget_2->rowCount(); ++row)
+        setManualRow(ui->tableWidget_2, row, defaultManualRow(row));
 }
 
-void MainWindow::transmitTableFrame(const QString &identifierText, const QString &dataText)
+// The row's frame in the chosen framing, written in one go, and its traffic
+// row. A row whose texts do not say a frame the bus can carry is refused with
+// its fault in the status bar: nothing is written and nothing is shown.
+bool MainWindow::transmitTableFrame(const QString &identifierText, const QString &dataText)
 {
-    Q_UNUSED(identifierText);
-    Q_UNUSED(dataText);
+    const bool extended = ui->cbBoxType->currentIndex() == 1;
+    const TableRowFrame row = tableRowFrame(identifierText, dataText,
+                                            extended ? FrameFormat::Extended : FrameFormat::Standard);
+    if (!row.ok()) {
+        ui->statusbar->showMessage(row.fault);
+        return false;
+    }
+    QByteArray bytes;
+    if (ui->radioBtnFixed->isChecked())
+        bytes = encodeFixedFrame(row.frame);
+    if (ui->radioBtnVariable->isChecked())
+        bytes = encodeVariableFrame(row.frame);
+    if (bytes.isEmpty())
+        return false;
+    serialPort->write(bytes);
+    // Hand the bytes to the driver now rather than when the event loop next
+    // gets round to it: a reply or a timed frame leaves when it is due.
+    serialPort->flush();
+
+    if (paused || receiveOnly)
+        return true;
+    appendTrafficRow({QString::number(nextTrafficRow), QStringLiteral("发送"), currentTrafficTimeText(),
+                      QStringLiteral("数据帧"), ui->cbBoxType->currentText(), identifierText,
+                      QString::number(row.frame.length), dataText.trimmed()});
+    return true;
 }

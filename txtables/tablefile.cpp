@@ -37,3 +37,13 @@ int firstRowWithComma(const TableFileRows &rows)
     }
     return -1;
 }
+
+QString saveTableFile(const QString &fileName, const TableFileRows &rows)
+{
+    const int commaRow = firstRowWithComma(rows);
+    if (commaRow >= 0)
+        return QStringLiteral("第%1行含有逗号，无法保存").arg(commaRow + 1);
+    if (!writeTextFile(fileName, tableFileText(rows)))
+        return fileSaveFailedText(fileName);
+    return QString();
+}

@@ -23,4 +23,10 @@ QByteArray tableFileText(const TableFileRows &rows);
 // row would come back with its fields shifted.
 int firstRowWithComma(const TableFileRows &rows);
 
+// Writes the rows to the file, replacing it whole. Returns a null string on
+// success, otherwise the status-bar text: a row with a "," in a field is not
+// saved at all ("第%1行含有逗号，无法保存", the row counted from 1), a file
+// that cannot be written gives fileSaveFailedText(fileName).
+QString saveTableFile(const QString &fileName, const TableFileRows &rows);
+
 #endif // TAVICON_TABLEFILE_H

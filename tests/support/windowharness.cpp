@@ -6,6 +6,7 @@
 #include <QStatusBar>
 #include <QTableWidget>
 #include <QTest>
+#include <QToolBox>
 
 WindowHarness::WindowHarness()
     : previousDir(QDir::currentPath())
@@ -53,4 +54,18 @@ QString WindowHarness::cell(int row, int column, const char *table) const
 {
     const QTableWidgetItem *item = widget<QTableWidget>(table)->item(row, column);
     return item ? item->text() : QString();
+}
+
+void WindowHarness::clickCell(const char *table, int row, int column)
+{
+    QTableWidget *view = widget<QTableWidget>(table);
+    auto *pages = widget<QToolBox>("toolBox");
+    for (int page = 0; page < pages->count(); ++page) {
+        if (pages->widget(page)->isAncestorOf(view))
+            pages->setCurrentIndex(page);
+    }
+    QCoreApplication::processEvents();
+    view->scrollTo(view->model()->index(row, column));
+    const QRect rect = view->visualRect(view->model()->index(row, column));
+    QTest::mouseClick(view->viewport(), Qt::LeftButton, Qt::NoModifier, rect.center());
 }

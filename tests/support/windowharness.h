@@ -35,6 +35,8 @@ public:
     // Types the port path into the port box and clicks the open button.
     void openPort(const QString &path, const QString &speed = QStringLiteral("2000000"));
     QString cell(int row, int column, const char *table = "tableWidget") const;
+    // Clicks the cell as a user would (the cell is scrolled into view first).
+    void clickCell(const char *table, int row, int column);
     QTableWidget *trafficView() const;
     QString workDir() const { return dir.path(); }
 
