@@ -1,13 +1,16 @@
 // The tavicon-log program: its exit status and messages, and its output read
 // by CAN tools we did not write (python-can, can-utils).
 
+#include <QComboBox>
 #include <QProcess>
+#include <QTableWidget>
 #include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QtTest>
 
 #include "emulatorprocess.h"
 #include "link/receivestats.h"
+#include "support/modaldialogs.h"
 #include "support/ptypair.h"
 #include "support/trafficlog.h"
 #include "support/windowharness.h"
@@ -126,8 +129,8 @@ void TestTaviconLog::otherToolsReadTheOutput()
     if (QProcess::execute(python, {"-c", "import can"}) != 0 || log2asc.isEmpty())
         QSKIP("Debian's python3-can (for /usr/bin/python3) and can-utils (log2asc) are needed; scripts/setup installs them");
 
-    // Rows of the real window fed by the converter emulator, laid out as its log
-    // writer lays them out, and two sent rows with identifiers as typed.
+    // A log saved by the real window: frames from the converter emulator, then
+    // two sent from the manual table with identifiers as typed.
     EmulatorProcess emulator;
     QVERIFY(emulator.isRunning());
     WindowHarness window;
@@ -138,16 +141,24 @@ void TestTaviconLog::otherToolsReadTheOutput()
     emulator.command(QStringLiteral("gen %1 500 mixed remote=0.25 seed=9").arg(count));
     QVERIFY(!emulator.waitForLine(QStringLiteral("DONE "), 30000).isEmpty());
     QVERIFY(spinUntil([&] { return receiveStats().canFrames - before >= quint64(count); }, 30000));
+    QTableWidget *manual = window.widget<QTableWidget>("tableWidget_2");
+    manual->item(0, 0)->setText("1ab");
+    manual->item(0, 1)->setText("01 02");
+    manual->item(1, 0)->setText(" 0x18FEF100");
+    manual->item(1, 1)->setText("11 22 33 44 55 66 77 88");
+    window.clickCell("tableWidget_2", 0, 2);
+    window.widget<QComboBox>("cbBoxType")->setCurrentIndex(1);
+    window.clickCell("tableWidget_2", 1, 2);
+    QCOMPARE(nextTrafficRow, count + 2);
+    answerNextFileDialog(QDir(window.workDir()).filePath(name));
+    window.click("btnViewSave");
     QList<QStringList> rows;
-    for (int row = 0; row < count; ++row) {
+    for (int row = 0; row < count + 2; ++row) {
         rows.append(QStringList());
         for (int column = 0; column < 8; ++column)
             rows.last().append(window.cell(row, column));
     }
-    const QString last = rows.last().at(2);
-    rows.append({"60", S, last, D, Std, "1ab", "2", "01 02"});
-    rows.append({"61", S, last, D, Ext, " 0x18FEF100", "8", "11 22 33 44 55 66 77 88"});
-    writeTrafficLog(window.workDir(), name, rows);
+    QCOMPARE(rows.last().at(5), QStringLiteral(" 0x18FEF100"));
     const QTime firstTime = QTime::fromString(rows.first().at(2), "hh:mm:ss zzz");
 
     for (const QString out : {"out.log", "out.asc"}) {

@@ -3,6 +3,7 @@
 #include <QStringList>
 
 #include "app/textfile.h"
+#include "traffic/trafficlog.h"
 #include "traffic/traffictext.h"
 #include "txtables/celltext.h"
 
@@ -37,10 +38,7 @@ QString quoted(const QString &text)
 
 QString trafficLogHeaderLine()
 {
-    QString line;
-    for (const QString &header : trafficHeaderLabels())
-        line += header.leftJustified(kFieldWidth, QLatin1Char(' '));
-    return line;
+    return QString::fromUtf8(logHeaderLine(trafficHeaderLabels(), standardLogPadding())).chopped(1);
 }
 
 QString parseTrafficLogRow(const QString &line, LogRow *row)

@@ -32,6 +32,18 @@ bool writeAndClose(QFile &file, const QByteArray &content)
 
 } // namespace
 
+const QStringList &standardLogPadding()
+{
+    static const QStringList padding = [] {
+        constexpr int kWidth = 20;
+        QStringList blanks;
+        for (int k = 0; k < kWidth; ++k)
+            blanks.append(QString(kWidth - k, QLatin1Char(' ')));
+        return blanks;
+    }();
+    return padding;
+}
+
 QString logField(const QString &text, const QStringList &padding)
 {
     return text.size() < padding.size() ? text + padding.at(text.size()) : text;

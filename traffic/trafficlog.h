@@ -14,6 +14,10 @@
 // field width is padding.size(), counted in QString units (a Chinese character
 // is one).
 
+// The padding of the program's logs, 20 blanks down to 1 (what the window keeps
+// in `columnPadding`), for readers and writers outside the window.
+const QStringList &standardLogPadding();
+
 // `text` followed by blanks up to the field width; a text of that length or
 // more is returned unchanged.
 QString logField(const QString &text, const QStringList &padding);

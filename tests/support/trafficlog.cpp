@@ -3,25 +3,21 @@
 #include <QDir>
 #include <QFile>
 
+#include "traffic/trafficlog.h"
+#include "traffic/traffictext.h"
+
 QByteArray trafficLogLine(const QStringList &texts)
 {
-    QString line;
-    for (const QString &text : texts)
-        line += text.size() < 20 ? text + QString(20 - text.size(), QLatin1Char(' ')) : text;
-    return line.toUtf8() + '\n';
+    return logRowLine(texts, standardLogPadding());
 }
 
 QString writeTrafficLog(const QString &dir, const QString &name, const QList<QStringList> &rows)
 {
-    static const QStringList headers = {
-        QStringLiteral("序号"), QStringLiteral("传输方向"), QStringLiteral("时间标识"),
-        QStringLiteral("帧格式"), QStringLiteral("帧类型"), QStringLiteral("帧ID"),
-        QStringLiteral("数据长度"), QStringLiteral("数据(16进制)")};
     const QString path = QDir(dir).filePath(name);
     QFile file(path);
     if (!file.open(QIODevice::WriteOnly))
         qFatal("cannot write %s", qPrintable(path));
-    file.write(trafficLogLine(headers));
+    file.write(logHeaderLine(trafficHeaderLabels(), standardLogPadding()));
     for (const QStringList &row : rows)
         file.write(trafficLogLine(row));
     return path;
