@@ -28,6 +28,7 @@ MainWindow::MainWindow(QWidget *parent)
     , autoSendTimer(nullptr)
     , autoSendIndex(0)
     , autoSaveTimer(nullptr)
+    , trafficRefresh(nullptr)
     , receiveFlushTimer(nullptr)
 {
     ui->setupUi(this);
@@ -48,6 +49,7 @@ MainWindow::MainWindow(QWidget *parent)
                                                 QStringLiteral("时间标识"), QStringLiteral("帧格式"),
                                                 QStringLiteral("帧类型"), QStringLiteral("帧ID"),
                                                 QStringLiteral("数据长度"), QStringLiteral("数据(16进制)")});
+    setUpTrafficView();
 
     ui->tableWidget_2->setHorizontalHeaderLabels(
         {QStringLiteral("Id(16进制)"), QStringLiteral("数据(16进制)"), QStringLiteral("手动发送")});

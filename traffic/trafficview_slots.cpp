@@ -3,9 +3,9 @@
 
 #include "app/mainwindow.h"
 
-#include <QTimer>
-
 #include "traffic/statisticsindex.h"
+#include "traffic/trafficdelegate.h"
+#include "traffic/trafficrefresh.h"
 #include "traffic/traffictext.h"
 #include "ui_mainwindow.h"
 
@@ -19,10 +19,16 @@ const QString kTooManyIdentifiers = QStringLiteral("Display area can display the
 // like any other unusable limit.
 constexpr int kMaxRowLimit = 1000000;
 
-// 50 repaints a second: smooth to the eye, cheap under a saturated bus.
-constexpr int kTrafficRepaintMs = 20;
+// About 30 repaints a second: smooth to the eye, cheap under a saturated bus.
+constexpr int kTrafficRepaintMs = 33;
 
 } // namespace
+
+void MainWindow::setUpTrafficView()
+{
+    ui->tableWidget->setItemDelegate(new TrafficItemDelegate(ui->tableWidget));
+    trafficRefresh = new TrafficRefresh(ui->tableWidget, kTrafficRepaintMs);
+}
 
 void MainWindow::appendTrafficRow(const QStringList &texts)
 {
@@ -57,6 +63,7 @@ bool MainWindow::showStatisticsRow(const CanFrame &frame, FrameFraming framing)
 void MainWindow::fillTrafficRow(int row, const QStringList &texts)
 {
     QTableWidget *view = ui->tableWidget;
+    trafficRefresh->holdRepaint();
     for (int column = 0; column < TrafficColumn::Count && column < texts.size(); ++column) {
         if (column == TrafficColumn::Format && texts.at(column).isNull())
             continue;
@@ -66,36 +73,22 @@ void MainWindow::fillTrafficRow(int row, const QStringList &texts)
 
 void MainWindow::highlightTrafficRow(int row, const QString &styleSheet)
 {
-    QTableWidget *view = ui->tableWidget;
-    view->setSelectionBehavior(QAbstractItemView::SelectRows);
-    // Setting a style sheet repolishes the whole table: only do it on a change.
-    if (view->styleSheet() != styleSheet)
-        view->setStyleSheet(styleSheet);
-    view->selectRow(row);
+    trafficRefresh->rowWritten(row, styleSheet);
 }
 
 // Showing received traffic: selecting a row scrolls the view to it, and each
-// scroll moves the whole viewport image; each delivery would repaint the view.
-// While a delivery of many frames is shown, the view scrolls once, at the end,
-// to the row selected last, and it is repainted at most every
-// kTrafficRepaintMs however many deliveries arrive meanwhile.
+// scroll moves the whole viewport image. While a delivery of many frames is
+// shown, the view selects and scrolls once, at the end, to the row written
+// last, and its rows are repainted at most every kTrafficRepaintMs however
+// many deliveries arrive meanwhile.
 void MainWindow::holdTrafficScrolling()
 {
-    QTableWidget *view = ui->tableWidget;
-    view->setAutoScroll(false);
-    if (view->updatesEnabled()) {
-        view->setUpdatesEnabled(false);
-        QTimer::singleShot(kTrafficRepaintMs, this, [view] { view->setUpdatesEnabled(true); });
-    }
+    trafficRefresh->beginDelivery();
 }
 
 void MainWindow::releaseTrafficScrolling()
 {
-    QTableWidget *view = ui->tableWidget;
-    view->setAutoScroll(true);
-    const QModelIndex current = view->currentIndex();
-    if (current.isValid())
-        view->scrollTo(current);
+    trafficRefresh->endDelivery();
 }
 
 void MainWindow::clearTrafficCells()
