@@ -1,7 +1,9 @@
 #include "traffic/trafficdelegate.h"
 
+#include <QAbstractScrollArea>
 #include <QApplication>
 #include <QFontMetrics>
+#include <QPaintEngine>
 #include <QPainter>
 #include <QTextLine>
 #include <QTextOption>
@@ -11,6 +13,8 @@ namespace {
 
 // Enough for the texts of several screens of rows and every common cell text.
 constexpr int kCachedLayouts = 2048;
+// Finished cells kept, in kB: the repeated texts of a few screens of rows.
+constexpr int kCachedCellKilobytes = 4096;
 
 // Lines as an item view lays them out: each the full width, one under the
 // other. With a height limit, the layout stops after the last line whose
@@ -41,6 +45,19 @@ std::unique_ptr<QTextLayout> layOutText(const QString &text, const QFont &font, 
     return layout;
 }
 
+// True for a style sheet of bare "selection-…" declarations: it leaves the
+// view's background alone.
+bool setsSelectionColoursOnly(const QString &styleSheet)
+{
+    const QStringList declarations = styleSheet.split(QLatin1Char(';'), Qt::SkipEmptyParts);
+    for (const QString &declaration : declarations) {
+        const QString trimmed = declaration.trimmed();
+        if (!trimmed.isEmpty() && !trimmed.startsWith(QLatin1String("selection-"), Qt::CaseInsensitive))
+            return false;
+    }
+    return !styleSheet.contains(QLatin1Char('{'));
+}
+
 quint64 sizeKey(const QSize &size)
 {
     return (quint64(quint32(size.width())) << 32) | quint32(size.height());
@@ -51,6 +68,7 @@ quint64 sizeKey(const QSize &size)
 TrafficItemDelegate::TrafficItemDelegate(QObject *parent)
     : QStyledItemDelegate(parent)
     , layouts(kCachedLayouts)
+    , cellImages(kCachedCellKilobytes)
 {
 }
 
@@ -88,6 +106,7 @@ bool TrafficItemDelegate::paintPlainText(QPainter *painter, const QStyleOptionVi
     if (opt.font != layoutFont) {
         layouts.clear();
         textRects.clear();
+        cellImages.clear();
         layoutFont = opt.font;
     }
     auto cellText = textRects.constFind(sizeKey(opt.rect.size()));
@@ -106,21 +125,92 @@ bool TrafficItemDelegate::paintPlainText(QPainter *painter, const QStyleOptionVi
     QPalette::ColorGroup group = (opt.state & QStyle::State_Enabled) ? QPalette::Normal : QPalette::Disabled;
     if (group == QPalette::Normal && !(opt.state & QStyle::State_Active))
         group = QPalette::Inactive;
+    const bool selected = opt.state & QStyle::State_Selected;
     QColor textColour;
-    if (opt.state & QStyle::State_Selected)
+    if (selected)
         textColour = opt.palette.color(group, QPalette::HighlightedText);
     else
         textColour = styleSheetStyle ? opt.palette.text().color() : opt.palette.color(group, QPalette::Text);
 
+    // A text drawn before is likely drawn again (a fixed column text, the time
+    // of several frames): its finished cell is kept and copied from then on.
+    QImage *store = nullptr;
+    QRect storeRect;
+    if (text->drawn == 0 || !cellCanBeCopied(painter, opt, &store, &storeRect)) {
+        drawCell(painter, opt, style, textColour, text, textRect);
+        ++text->drawn;
+        return true;
+    }
+    const CellKey key {opt.text,
+                       opt.rect.size(),
+                       int(opt.state & (QStyle::State_Selected | QStyle::State_Active | QStyle::State_Enabled)),
+                       textColour.rgba(),
+                       selected ? opt.palette.color(group, QPalette::Highlight).rgba() : 0,
+                       store->pixel(storeRect.topLeft())};
+    if (const QImage *cell = cellImages.object(key)) {
+        painter->drawImage(opt.rect.topLeft(), *cell);
+        return true;
+    }
+    drawCell(painter, opt, style, textColour, text, textRect);
+    auto *cell = new QImage(store->copy(storeRect));
+    cellImages.insert(key, cell, qMax<qsizetype>(1, cell->sizeInBytes() / 1024));
+    return true;
+}
+
+void TrafficItemDelegate::drawCell(QPainter *painter, const QStyleOptionViewItem &opt, const QStyle *style,
+                                   const QColor &textColour, const LaidOutText *text, const QRect &textRect) const
+{
     painter->save();
     if (painter->hasClipping())
         painter->setClipRegion(painter->clipRegion() & opt.rect);
     else
         painter->setClipRect(opt.rect);
-    style->drawPrimitive(QStyle::PE_PanelItemViewItem, &opt, painter, widget);
+    style->drawPrimitive(QStyle::PE_PanelItemViewItem, &opt, painter, opt.widget);
     painter->setPen(textColour);
     text->layout->draw(painter, QPointF(textRect.topLeft()) + text->offset);
     painter->restore();
+}
+
+// A finished cell can be taken from the image being painted and put back
+// later as it is when the cell is opaque and painted whole: painting goes
+// straight into an image of 32-bit pixels without scaling, nothing clips the
+// cell, and what lies under it is the view's plain background.
+bool TrafficItemDelegate::cellCanBeCopied(QPainter *painter, const QStyleOptionViewItem &opt, QImage **store,
+                                          QRect *storeRect) const
+{
+    if (opt.backgroundBrush.style() != Qt::NoBrush || (opt.features & QStyleOptionViewItem::Alternate)
+        || painter->hasClipping())
+        return false;
+    const auto *area = qobject_cast<const QAbstractScrollArea *>(opt.widget);
+    if (!area || !area->viewport()->autoFillBackground()
+        || area->viewport()->palette().brush(area->viewport()->backgroundRole()).style() != Qt::SolidPattern
+        || opt.palette.brush(QPalette::Highlight).style() != Qt::SolidPattern)
+        return false;
+    if (area->styleSheet() != checkedStyleSheet) {
+        checkedStyleSheet = area->styleSheet();
+        styleSheetSetsSelectionOnly = setsSelectionColoursOnly(checkedStyleSheet);
+    }
+    if (!styleSheetSetsSelectionOnly)
+        return false;
+
+    QPaintEngine *engine = painter->paintEngine();
+    if (!engine || engine->type() != QPaintEngine::Raster || !engine->paintDevice()
+        || engine->paintDevice()->devType() != QInternal::Image)
+        return false;
+    auto *image = static_cast<QImage *>(engine->paintDevice());
+    if (image->depth() != 32 || image->devicePixelRatio() != 1.0)
+        return false;
+    const QTransform transform = painter->deviceTransform();
+    if (transform.type() > QTransform::TxTranslate || transform.dx() != qRound(transform.dx())
+        || transform.dy() != qRound(transform.dy()))
+        return false;
+    const QRect rect = opt.rect.translated(qRound(transform.dx()), qRound(transform.dy()));
+    const QRegion systemClip = engine->systemClip();
+    if (!image->rect().contains(rect)
+        || (!systemClip.isEmpty() && !(systemClip.rectCount() == 1 && systemClip.boundingRect().contains(rect))))
+        return false;
+    *store = image;
+    *storeRect = rect;
     return true;
 }
 

@@ -4,8 +4,10 @@
 #include <QCache>
 #include <QFont>
 #include <QHash>
+#include <QImage>
 #include <QPointF>
 #include <QRect>
+#include <QRgb>
 #include <QSize>
 #include <QStyle>
 #include <QString>
@@ -15,8 +17,9 @@
 #include <memory>
 
 // Paints the cells of the traffic view exactly as the standard delegate does,
-// without laying out the same text over and over: a plain one-line text cell
-// is laid out once per text and cell size and then only drawn. Cells with
+// without laying out the same text over and over: a plain text cell is laid
+// out once per text and cell size and then only drawn, and a cell drawn a
+// second time is kept as finished pixels and copied from then on. Cells with
 // anything else (icons, check boxes, focus, an open editor) are left to the
 // standard delegate.
 class TrafficItemDelegate : public QStyledItemDelegate
@@ -51,14 +54,43 @@ private:
     {
         std::unique_ptr<QTextLayout> layout;
         QPointF offset;
+        mutable int drawn = 0;
+    };
+    // What a finished cell looks like: its text and size, its state and colours
+    // and the background it was painted on.
+    struct CellKey
+    {
+        QString text;
+        QSize size;
+        int state;
+        QRgb textColour;
+        QRgb highlight;
+        QRgb background;
+        bool operator==(const CellKey &other) const
+        {
+            return size == other.size && state == other.state && textColour == other.textColour
+                   && highlight == other.highlight && background == other.background && text == other.text;
+        }
+        friend size_t qHash(const CellKey &key, size_t seed = 0)
+        {
+            return qHashMulti(seed, key.text, key.size.width(), key.size.height(), key.state, key.textColour,
+                              key.highlight, key.background);
+        }
     };
 
     bool paintPlainText(QPainter *painter, const QStyleOptionViewItem &option) const;
+    void drawCell(QPainter *painter, const QStyleOptionViewItem &option, const QStyle *style, const QColor &textColour,
+                  const LaidOutText *text, const QRect &textRect) const;
+    bool cellCanBeCopied(QPainter *painter, const QStyleOptionViewItem &option, QImage **store,
+                         QRect *storeRect) const;
     const LaidOutText *laidOutText(const QStyleOptionViewItem &option, const QRect &textRect) const;
 
     mutable QFont layoutFont;
     mutable QCache<LayoutKey, LaidOutText> layouts;
     mutable QHash<quint64, QRect> textRects;   // text rectangle within a cell, by cell size
+    mutable QCache<CellKey, QImage> cellImages;
+    mutable QString checkedStyleSheet;
+    mutable bool styleSheetSetsSelectionOnly = true;
 };
 
 #endif // TAVICON_TRAFFICDELEGATE_H

@@ -22,11 +22,23 @@ void TrafficRefresh::beginDelivery()
 void TrafficRefresh::endDelivery()
 {
     inDelivery = false;
-    if (pendingRow >= 0) {
+    const bool written = pendingRow >= 0;
+    if (written) {
         selectRow(pendingRow, pendingStyleSheet);
         pendingRow = -1;
     }
     view->setAutoScroll(true);
+    // The scroll shows only once the rows are repainted: while they wait, it
+    // waits with them.
+    if (written && !repaintTimer.isActive())
+        scrollToCurrent();
+    else if (written)
+        scrollPending = true;
+}
+
+void TrafficRefresh::scrollToCurrent()
+{
+    scrollPending = false;
     const QModelIndex current = view->currentIndex();
     if (current.isValid())
         view->scrollTo(current);
@@ -51,6 +63,8 @@ void TrafficRefresh::holdRepaint()
 
 void TrafficRefresh::resumeRepaint()
 {
+    if (scrollPending)
+        scrollToCurrent();
     for (QWidget *part : heldParts())
         part->setUpdatesEnabled(true);
 }

@@ -10,9 +10,9 @@ class QTableWidget;
 class QWidget;
 
 // Keeps showing traffic cheap however fast rows arrive. While a delivery of
-// received bytes is shown, the newest row is selected and scrolled to once, at
-// its end; and the parts of the table that change are repainted at most once
-// per repaint interval.
+// received bytes is shown, the newest row is selected once, at its end; the
+// parts of the table that change are repainted at most once per repaint
+// interval, and the view scrolls to the newest row right before.
 class TrafficRefresh : public QObject
 {
 public:
@@ -30,10 +30,12 @@ private:
     QList<QWidget *> heldParts() const;
     void selectRow(int row, const QString &styleSheet);
     void resumeRepaint();
+    void scrollToCurrent();
 
     QTableWidget *view;
     QTimer repaintTimer;
     bool inDelivery = false;
+    bool scrollPending = false;
     int pendingRow = -1;
     QString pendingStyleSheet;
 };

@@ -19,8 +19,8 @@ const QString kTooManyIdentifiers = QStringLiteral("Display area can display the
 // like any other unusable limit.
 constexpr int kMaxRowLimit = 1000000;
 
-// About 30 repaints a second: smooth to the eye, cheap under a saturated bus.
-constexpr int kTrafficRepaintMs = 33;
+// About 25 repaints a second: smooth to the eye, cheap under a saturated bus.
+constexpr int kTrafficRepaintMs = 40;
 
 } // namespace
 
