@@ -59,16 +59,24 @@ bool MainWindow::showStatisticsRow(const CanFrame &frame, FrameFraming framing)
 }
 
 // New items for the eight columns; a null format text (a received fixed frame
-// of unknown format) leaves that cell as it is.
+// of unknown format) leaves that cell as it is. The view learns of the new
+// row once, not cell by cell.
 void MainWindow::fillTrafficRow(int row, const QStringList &texts)
 {
     QTableWidget *view = ui->tableWidget;
     trafficRefresh->holdRepaint();
-    for (int column = 0; column < TrafficColumn::Count && column < texts.size(); ++column) {
-        if (column == TrafficColumn::Format && texts.at(column).isNull())
-            continue;
-        view->setItem(row, column, new QTableWidgetItem(texts.at(column)));
+    QAbstractItemModel *model = view->model();
+    const int columns = int(qMin<qsizetype>(TrafficColumn::Count, texts.size()));
+    {
+        const QSignalBlocker oneNotice(view->isSortingEnabled() ? nullptr : model);
+        for (int column = 0; column < columns; ++column) {
+            if (column == TrafficColumn::Format && texts.at(column).isNull())
+                continue;
+            view->setItem(row, column, new QTableWidgetItem(texts.at(column)));
+        }
     }
+    if (columns > 0 && !view->isSortingEnabled())
+        emit model->dataChanged(model->index(row, 0), model->index(row, columns - 1));
 }
 
 void MainWindow::highlightTrafficRow(int row, const QString &styleSheet)
