@@ -118,7 +118,8 @@ bool TrafficItemDelegate::paintPlainText(QPainter *painter, const QStyleOptionVi
     }
     const int margin = style->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, widget) + 1;
     const QRect textRect = cellText->translated(opt.rect.topLeft()).adjusted(margin, 0, -margin, 0);
-    const LaidOutText *text = laidOutText(opt, textRect);
+    const LayoutKey textKey = layoutKey(opt, textRect);
+    const LaidOutText *text = laidOutText(textKey, opt);
     if (!text)
         return false;
 
@@ -141,7 +142,7 @@ bool TrafficItemDelegate::paintPlainText(QPainter *painter, const QStyleOptionVi
         ++text->drawn;
         return true;
     }
-    const CellKey key {opt.text,
+    const CellKey key {textKey,
                        opt.rect.size(),
                        int(opt.state & (QStyle::State_Selected | QStyle::State_Active | QStyle::State_Enabled)),
                        textColour.rgba(),
@@ -218,11 +219,15 @@ bool TrafficItemDelegate::cellCanBeCopied(QPainter *painter, const QStyleOptionV
 // wider than the rectangle are elided, and so is the last line shown when the
 // next one would be less than half visible; lines above the rectangle are
 // skipped.
-const TrafficItemDelegate::LaidOutText *TrafficItemDelegate::laidOutText(const QStyleOptionViewItem &opt,
-                                                                         const QRect &textRect) const
+TrafficItemDelegate::LayoutKey TrafficItemDelegate::layoutKey(const QStyleOptionViewItem &opt, const QRect &textRect)
 {
-    const LayoutKey key {opt.text, textRect.size(), int(opt.displayAlignment), int(opt.textElideMode),
-                         int(opt.direction), bool(opt.features & QStyleOptionViewItem::WrapText)};
+    return {opt.text, textRect.size(), int(opt.displayAlignment), int(opt.textElideMode), int(opt.direction),
+            bool(opt.features & QStyleOptionViewItem::WrapText)};
+}
+
+const TrafficItemDelegate::LaidOutText *TrafficItemDelegate::laidOutText(const LayoutKey &key,
+                                                                         const QStyleOptionViewItem &opt) const
+{
     if (const LaidOutText *known = layouts.object(key))
         return known;
 
@@ -232,7 +237,7 @@ const TrafficItemDelegate::LaidOutText *TrafficItemDelegate::laidOutText(const Q
     textOption.setAlignment(QStyle::visualAlignment(opt.direction, opt.displayAlignment));
 
     // Laid out against the rectangle's top; only the vertical offset matters.
-    const QRect box(QPoint(0, 0), textRect.size());
+    const QRect box(QPoint(0, 0), key.size);
     const bool centred = opt.displayAlignment.testFlag(Qt::AlignVCenter);
     int lastVisibleLine = -1;
     auto probe = layOutText(opt.text, opt.font, textOption, box.width(), centred ? box.height() : -1,

@@ -60,7 +60,7 @@ private:
     // and the background it was painted on.
     struct CellKey
     {
-        QString text;
+        LayoutKey text;
         QSize size;
         int state;
         QRgb textColour;
@@ -83,7 +83,8 @@ private:
                   const LaidOutText *text, const QRect &textRect) const;
     bool cellCanBeCopied(QPainter *painter, const QStyleOptionViewItem &option, QImage **store,
                          QRect *storeRect) const;
-    const LaidOutText *laidOutText(const QStyleOptionViewItem &option, const QRect &textRect) const;
+    static LayoutKey layoutKey(const QStyleOptionViewItem &option, const QRect &textRect);
+    const LaidOutText *laidOutText(const LayoutKey &key, const QStyleOptionViewItem &option) const;
 
     mutable QFont layoutFont;
     mutable QCache<LayoutKey, LaidOutText> layouts;
