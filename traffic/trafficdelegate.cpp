@@ -94,6 +94,10 @@ bool TrafficItemDelegate::paintPlainText(QPainter *painter, const QStyleOptionVi
     if (styleSheetStyle) {
         if (!qApp->styleSheet().isEmpty() || widget->styleSheet().contains(QLatin1Char('{')))
             return false;
+        for (const QWidget *above = widget->parentWidget(); above; above = above->parentWidget()) {
+            if (!above->styleSheet().isEmpty())
+                return false;
+        }
         style = QApplication::style();
     }
     if (opt.features & (QStyleOptionViewItem::HasCheckIndicator | QStyleOptionViewItem::HasDecoration))
