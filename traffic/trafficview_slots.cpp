@@ -20,7 +20,7 @@ const QString kTooManyIdentifiers = QStringLiteral("Display area can display the
 constexpr int kMaxRowLimit = 1000000;
 
 // About 25 repaints a second: smooth to the eye, cheap under a saturated bus.
-constexpr int kTrafficRepaintMs = 40;
+constexpr int kTrafficRepaintMs = 37;
 
 } // namespace
 
