@@ -32,6 +32,7 @@ MainWindow::MainWindow(QWidget *parent)
     , receiveFlushTimer(nullptr)
 {
     ui->setupUi(this);
+    setUpTrafficView();
 
     for (int k = 0; k < PaddedFieldWidth; ++k)
         columnPadding.append(QString(PaddedFieldWidth - k, QLatin1Char(' ')));
@@ -49,7 +50,6 @@ MainWindow::MainWindow(QWidget *parent)
                                                 QStringLiteral("时间标识"), QStringLiteral("帧格式"),
                                                 QStringLiteral("帧类型"), QStringLiteral("帧ID"),
                                                 QStringLiteral("数据长度"), QStringLiteral("数据(16进制)")});
-    setUpTrafficView();
 
     ui->tableWidget_2->setHorizontalHeaderLabels(
         {QStringLiteral("Id(16进制)"), QStringLiteral("数据(16进制)"), QStringLiteral("手动发送")});
