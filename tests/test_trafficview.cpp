@@ -460,7 +460,8 @@ void TestTrafficView::editTriggersAfterLeavingStatistics()
 void TestTrafficView::cellsLookAsTheStandardDelegatePaintsThem_data()
 {
     QTest::addColumn<QString>("situation");
-    for (const char *situation : {"normal", "statistics", "narrow columns", "edited cells", "focused view"})
+    for (const char *situation :
+         {"normal", "statistics", "narrow columns", "edited cells", "focused view", "disabled view", "styled window"})
         QTest::newRow(situation) << QString::fromLatin1(situation);
 }
 
@@ -489,6 +490,10 @@ void TestTrafficView::cellsLookAsTheStandardDelegatePaintsThem()
         view->item(35, 1)->setBackground(Qt::yellow);
     } else if (situation == QLatin1String("focused view")) {
         view->setFocus();
+    } else if (situation == QLatin1String("disabled view")) {
+        view->setEnabled(false);
+    } else if (situation == QLatin1String("styled window")) {
+        f.window().setStyleSheet(QStringLiteral("QTableView::item { padding-left: 6px; color: rgb(120,0,0) }"));
     }
     paintedRows(view);
     paintedRows(view);
