@@ -14,7 +14,7 @@ namespace {
 // Enough for the texts of several screens of rows and every common cell text.
 constexpr int kCachedLayouts = 4096;
 // Finished cells kept, in kB: the repeated texts of a few screens of rows.
-constexpr int kCachedCellKilobytes = 8192;
+constexpr int kCachedCellKilobytes = 2048;
 
 // Lines as an item view lays them out: each the full width, one under the
 // other. With a height limit, the layout stops after the last line whose
