@@ -29,9 +29,11 @@ MainWindow::MainWindow(QWidget *parent)
     , autoSendTimer(nullptr)
     , autoSendIndex(0)
     , autoSaveTimer(nullptr)
+    , trafficRefresh(nullptr)
     , receiveFlushTimer(nullptr)
 {
     ui->setupUi(this);
+    setUpTrafficView();
 
     for (int k = 0; k < PaddedFieldWidth; ++k)
         columnPadding.append(QString(PaddedFieldWidth - k, QLatin1Char(' ')));

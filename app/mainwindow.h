@@ -13,6 +13,7 @@
 #include "link/framescanner.h"
 
 class QTimer;
+class TrafficRefresh;
 QT_BEGIN_NAMESPACE
 class Ui_MainWindow;
 QT_END_NAMESPACE
@@ -73,6 +74,7 @@ private:
     void handlePortError(QSerialPort::SerialPortError error);
 
     // Traffic view (traffic/trafficview_slots.cpp)
+    void setUpTrafficView();
     void appendTrafficRow(const QStringList &texts);
     bool showStatisticsRow(const CanFrame &frame, FrameFraming framing);
     void fillTrafficRow(int row, const QStringList &texts);
@@ -127,6 +129,7 @@ private:
     QString autoSaveFileName;
     QTimer *autoSaveTimer;
     QStringList columnPadding;
+    TrafficRefresh *trafficRefresh;
 
     // Receive path state: bytes of a frame still incomplete at the end of the
     // last delivery, and the timer that gives up on them once the line is quiet.

@@ -44,6 +44,7 @@ struct RunResult
     double framesPerSecond = 0;
     double cpuMicrosecondsPerFrame = 0;
     double maxBlockMs = 0;
+    double paintsPerSecond = 0;
     QString order = QStringLiteral("n/a");
 };
 
@@ -60,6 +61,21 @@ QString checkOrder(QTableWidget *view, qint64 frames)
     }
     return QStringLiteral("ok");
 }
+
+// Counts the paint events a widget receives.
+class PaintCounter : public QObject
+{
+public:
+    explicit PaintCounter(QWidget *widget) { widget->installEventFilter(this); }
+    qint64 paints = 0;
+
+protected:
+    bool eventFilter(QObject *, QEvent *event) override
+    {
+        paints += event->type() == QEvent::Paint;
+        return false;
+    }
+};
 
 template <typename T>
 T *child(MainWindow &window, const char *name)
@@ -89,6 +105,7 @@ RunResult runWindow(const QString &framing, bool statistics, qint64 frames, int 
     }
 
     BlockMonitor monitor;
+    PaintCounter painted(child<QTableWidget>(window, "tableWidget")->viewport());
     const quint64 base = receiveStats().canFrames;
     auto received = [&] { return qint64(receiveStats().canFrames - base); };
     QElapsedTimer clock;
@@ -111,6 +128,7 @@ RunResult runWindow(const QString &framing, bool statistics, qint64 frames, int 
     result.framesPerSecond = result.seconds > 0 ? double(result.received) / result.seconds : 0;
     result.cpuMicrosecondsPerFrame = result.received > 0 ? cpu * 1e6 / double(result.received) : 0;
     result.maxBlockMs = monitor.longestMs();
+    result.paintsPerSecond = result.seconds > 0 ? double(painted.paints) / result.seconds : 0;
     if (!statistics)
         result.order = checkOrder(child<QTableWidget>(window, "tableWidget"), result.received);
     return result;
@@ -150,9 +168,9 @@ double rawFramesPerSecond(const QString &framing, qint64 frames)
 void printRun(const char *label, const QString &framing, qint64 frames, const RunResult &r)
 {
     std::printf("%-10s framing=%-8s frames=%lld received=%lld lost=%lld seconds=%.2f frames_per_s=%.0f "
-                "cpu_us_per_frame=%.2f max_block_ms=%.1f order=%s\n",
+                "cpu_us_per_frame=%.2f max_block_ms=%.1f paints_per_s=%.1f order=%s\n",
                 label, qPrintable(framing), qlonglong(frames), qlonglong(r.received), qlonglong(r.lost), r.seconds,
-                r.framesPerSecond, r.cpuMicrosecondsPerFrame, r.maxBlockMs, qPrintable(r.order));
+                r.framesPerSecond, r.cpuMicrosecondsPerFrame, r.maxBlockMs, r.paintsPerSecond, qPrintable(r.order));
     std::fflush(stdout);
 }
 

@@ -142,7 +142,7 @@ void TestReceive::viewFollowsTheLatestRow()
     QTableWidget *view = f.trafficView();
     QCOMPARE(view->currentRow(), 599);
     // Repainting is held back briefly under traffic, never for good.
-    QVERIFY(spinUntil([&] { return view->updatesEnabled(); }, 1000));
+    QVERIFY(spinUntil([&] { return view->viewport()->updatesEnabled(); }, 1000));
     QVERIFY(view->hasAutoScroll());
     const QRect shown = view->visualRect(view->model()->index(599, 5));
     QVERIFY(view->viewport()->rect().intersects(shown));

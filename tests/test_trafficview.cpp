@@ -2,9 +2,14 @@
 // statistics mode, driven through the real window and a pseudo-terminal.
 
 #include <QCheckBox>
+#include <QElapsedTimer>
+#include <QHeaderView>
 #include <QLineEdit>
 #include <QLoggingCategory>
+#include <QScreen>
+#include <QScrollBar>
 #include <QStatusBar>
+#include <QStyledItemDelegate>
 #include <QTableWidget>
 #include <QtTest>
 
@@ -45,6 +50,36 @@ void setRowLimit(ReceiveFixture &f, const QString &text)
     QTest::keyClicks(edit, text);
 }
 
+// The rows area as it stands in the window's backing store, painted anew.
+QImage paintedRows(QTableWidget *view)
+{
+    QWidget *rows = view->viewport();
+    if (!spinUntil([&] { return rows->updatesEnabled(); }, 1000))
+        qFatal("the rows area is never repainted");
+    rows->repaint();
+    const QPoint at = rows->mapTo(rows->window(), QPoint(0, 0));
+    return rows->screen()->grabWindow(rows->window()->winId(), at.x(), at.y(), rows->width(), rows->height()).toImage();
+}
+
+// Times of the paint events a widget receives.
+class PaintLog : public QObject
+{
+public:
+    explicit PaintLog(QWidget *widget) { widget->installEventFilter(this); clock.start(); }
+    QList<qint64> times;
+
+protected:
+    bool eventFilter(QObject *, QEvent *event) override
+    {
+        if (event->type() == QEvent::Paint)
+            times.append(clock.elapsed());
+        return false;
+    }
+
+private:
+    QElapsedTimer clock;
+};
+
 void enterStatisticsMode(ReceiveFixture &f)
 {
     f.click("checkBoxOnlyRev");
@@ -79,6 +114,10 @@ private slots:
     void manyIdentifiersInStatisticsMode();
     void editTriggersAfterLeavingStatistics_data();
     void editTriggersAfterLeavingStatistics();
+    void cellsLookAsTheStandardDelegatePaintsThem_data();
+    void cellsLookAsTheStandardDelegatePaintsThem();
+    void eachDeliverySelectsItsLastRowRepaintsWait();
+    void pausedDeliveriesLeaveTheViewWhereItIs();
 };
 
 void TestTrafficView::receivedColumns_data()
@@ -416,6 +455,98 @@ void TestTrafficView::editTriggersAfterLeavingStatistics()
     QVERIFY(statisticsIds.isEmpty());
     f.deliver(framesWithIds({0xB, 0xB}));
     QCOMPARE(f.cell(1, 5), idText(0xB));
+}
+
+void TestTrafficView::cellsLookAsTheStandardDelegatePaintsThem_data()
+{
+    QTest::addColumn<QString>("situation");
+    for (const char *situation :
+         {"normal", "statistics", "narrow columns", "edited cells", "focused view", "disabled view", "styled window"})
+        QTest::newRow(situation) << QString::fromLatin1(situation);
+}
+
+// Whatever the texts, cell widths and states, the rows look exactly as the
+// standard delegate paints them, also once cells are copied from earlier paints.
+void TestTrafficView::cellsLookAsTheStandardDelegatePaintsThem()
+{
+    QFETCH(QString, situation);
+    ReceiveFixture f;
+    QTableWidget *view = f.trafficView();
+    if (situation == QLatin1String("statistics"))
+        enterStatisticsMode(f);
+    QByteArray bytes;
+    for (quint32 i = 0; i < 40; ++i)
+        bytes += (i % 3) ? fixedBytes(i * 0x1234567u, FrameFormat(1 + i % 2), QByteArray(int(i % 9), char(i)), i % 5 == 0)
+                         : variableBytes(i * 0x89abu, FrameFormat::Extended, QByteArray(int(i % 16), char(0xA0 + i)));
+    f.deliver(bytes);
+    if (situation == QLatin1String("narrow columns")) {
+        for (int column = 0; column < view->columnCount(); ++column)
+            view->setColumnWidth(column, 14 + 9 * column);
+        view->setRowHeight(38, 9);
+    } else if (situation == QLatin1String("edited cells")) {
+        view->item(37, 7)->setText(QStringLiteral("two\nlines of a long text typed by hand"));
+        view->item(38, 5)->setText(QStringLiteral("接受 接受 接受 接受 接受"));
+        view->item(36, 2)->setTextAlignment(Qt::AlignRight | Qt::AlignBottom);
+        view->item(35, 1)->setBackground(Qt::yellow);
+    } else if (situation == QLatin1String("focused view")) {
+        view->setFocus();
+    } else if (situation == QLatin1String("disabled view")) {
+        view->setEnabled(false);
+    } else if (situation == QLatin1String("styled window")) {
+        f.window().setStyleSheet(QStringLiteral("QTableView::item { padding-left: 6px; color: rgb(120,0,0) }"));
+    }
+    paintedRows(view);
+    paintedRows(view);
+    const QImage fast = paintedRows(view);
+    QStyledItemDelegate standard;
+    QAbstractItemDelegate *own = view->itemDelegate();
+    view->setItemDelegate(&standard);
+    const QImage expected = paintedRows(view);
+    view->setItemDelegate(own);
+    QVERIFY(!fast.isNull());
+    QCOMPARE(fast, expected);
+    QVERIFY(fast != QImage(fast.size(), fast.format()));
+}
+
+// Each delivery ends with its last row current and selected; meanwhile the
+// rows are repainted at a steady pace, showing the newest row.
+void TestTrafficView::eachDeliverySelectsItsLastRowRepaintsWait()
+{
+    ReceiveFixture f;
+    QTableWidget *view = f.trafficView();
+    PaintLog paints(view->viewport());
+    for (quint32 i = 0; i < 60; ++i) {
+        f.deliver(framesWithIds({3 * i, 3 * i + 1, 3 * i + 2}));
+        QCOMPARE(view->currentRow(), int(3 * i + 2));
+        const QModelIndexList selected = view->selectionModel()->selectedRows();
+        QCOMPARE(selected.size(), 1);
+        QCOMPARE(selected.first().row(), int(3 * i + 2));
+        QTest::qWait(2);
+    }
+    paintedRows(view);
+    QVERIFY(view->viewport()->rect().intersects(view->visualRect(view->model()->index(179, 0))));
+    QVERIFY(paints.times.size() >= 2);
+    for (int k = 1; k < paints.times.size() - 1; ++k)
+        QVERIFY2(paints.times.at(k) - paints.times.at(k - 1) >= 30, qPrintable(QString::number(k)));
+}
+
+// While paused, arriving frames do not pull the view back to the last row.
+void TestTrafficView::pausedDeliveriesLeaveTheViewWhereItIs()
+{
+    ReceiveFixture f;
+    QTableWidget *view = f.trafficView();
+    QByteArray bytes;
+    for (quint32 id = 0; id < 300; ++id)
+        bytes += fixedBytes(id);
+    f.deliver(bytes);
+    paintedRows(view);
+    QVERIFY(view->verticalScrollBar()->value() > 0);
+    f.click("checkBoxPause");
+    view->verticalScrollBar()->setValue(0);
+    f.deliver(framesWithIds({1, 2}));
+    spinEventLoop(100);
+    QCOMPARE(view->verticalScrollBar()->value(), 0);
+    QCOMPARE(view->currentRow(), 299);
 }
 
 QTEST_MAIN(TestTrafficView)

@@ -3,9 +3,9 @@
 
 #include "app/mainwindow.h"
 
-#include <QTimer>
-
 #include "traffic/statisticsindex.h"
+#include "traffic/trafficdelegate.h"
+#include "traffic/trafficrefresh.h"
 #include "traffic/traffictext.h"
 #include "ui_mainwindow.h"
 
@@ -19,10 +19,16 @@ const QString kTooManyIdentifiers = QStringLiteral("Display area can display the
 // like any other unusable limit.
 constexpr int kMaxRowLimit = 1000000;
 
-// 50 repaints a second: smooth to the eye, cheap under a saturated bus.
-constexpr int kTrafficRepaintMs = 20;
+// About 25 repaints a second: smooth to the eye, cheap under a saturated bus.
+constexpr int kTrafficRepaintMs = 37;
 
 } // namespace
+
+void MainWindow::setUpTrafficView()
+{
+    ui->tableWidget->setItemDelegate(new TrafficItemDelegate(ui->tableWidget));
+    trafficRefresh = new TrafficRefresh(ui->tableWidget, kTrafficRepaintMs);
+}
 
 void MainWindow::appendTrafficRow(const QStringList &texts)
 {
@@ -55,49 +61,44 @@ bool MainWindow::showStatisticsRow(const CanFrame &frame, FrameFraming framing)
 }
 
 // New items for the eight columns; a null format text (a received fixed frame
-// of unknown format) leaves that cell as it is.
+// of unknown format) leaves that cell as it is. The view learns of the new
+// row once, not cell by cell.
 void MainWindow::fillTrafficRow(int row, const QStringList &texts)
 {
     QTableWidget *view = ui->tableWidget;
-    for (int column = 0; column < TrafficColumn::Count && column < texts.size(); ++column) {
-        if (column == TrafficColumn::Format && texts.at(column).isNull())
-            continue;
-        view->setItem(row, column, new QTableWidgetItem(texts.at(column)));
+    trafficRefresh->holdRepaint();
+    QAbstractItemModel *model = view->model();
+    const int columns = int(qMin<qsizetype>(TrafficColumn::Count, texts.size()));
+    {
+        const QSignalBlocker oneNotice(view->isSortingEnabled() ? nullptr : model);
+        for (int column = 0; column < columns; ++column) {
+            if (column == TrafficColumn::Format && texts.at(column).isNull())
+                continue;
+            view->setItem(row, column, new QTableWidgetItem(texts.at(column)));
+        }
     }
+    if (columns > 0 && !view->isSortingEnabled())
+        emit model->dataChanged(model->index(row, 0), model->index(row, columns - 1));
 }
 
 void MainWindow::highlightTrafficRow(int row, const QString &styleSheet)
 {
-    QTableWidget *view = ui->tableWidget;
-    view->setSelectionBehavior(QAbstractItemView::SelectRows);
-    // Setting a style sheet repolishes the whole table: only do it on a change.
-    if (view->styleSheet() != styleSheet)
-        view->setStyleSheet(styleSheet);
-    view->selectRow(row);
+    trafficRefresh->rowWritten(row, styleSheet);
 }
 
 // Showing received traffic: selecting a row scrolls the view to it, and each
-// scroll moves the whole viewport image; each delivery would repaint the view.
-// While a delivery of many frames is shown, the view scrolls once, at the end,
-// to the row selected last, and it is repainted at most every
-// kTrafficRepaintMs however many deliveries arrive meanwhile.
+// scroll moves the whole viewport image. While a delivery of many frames is
+// shown, the view selects and scrolls once, at the end, to the row written
+// last, and its rows are repainted at most every kTrafficRepaintMs however
+// many deliveries arrive meanwhile.
 void MainWindow::holdTrafficScrolling()
 {
-    QTableWidget *view = ui->tableWidget;
-    view->setAutoScroll(false);
-    if (view->updatesEnabled()) {
-        view->setUpdatesEnabled(false);
-        QTimer::singleShot(kTrafficRepaintMs, this, [view] { view->setUpdatesEnabled(true); });
-    }
+    trafficRefresh->beginDelivery();
 }
 
 void MainWindow::releaseTrafficScrolling()
 {
-    QTableWidget *view = ui->tableWidget;
-    view->setAutoScroll(true);
-    const QModelIndex current = view->currentIndex();
-    if (current.isValid())
-        view->scrollTo(current);
+    trafficRefresh->endDelivery();
 }
 
 void MainWindow::clearTrafficCells()

@@ -1,0 +1,298 @@
+#include "traffic/trafficdelegate.h"
+
+#include <QAbstractScrollArea>
+#include <QApplication>
+#include <QFontMetrics>
+#include <QPaintEngine>
+#include <QPainter>
+#include <QTextLine>
+#include <QTextOption>
+#include <QWidget>
+
+namespace {
+
+// Enough for the texts of several screens of rows and every common cell text.
+constexpr int kCachedLayouts = 4096;
+// Finished cells kept, in kB: the repeated texts of a few screens of rows.
+constexpr int kCachedCellKilobytes = 2048;
+
+// Lines as an item view lays them out: each the full width, one under the
+// other. With a height limit, the layout stops after the last line whose
+// follower would not fit and `lastVisibleLine` names it (-1: all lines fit).
+std::unique_ptr<QTextLayout> layOutText(const QString &text, const QFont &font, const QTextOption &option, int width,
+                                        int maxHeight = -1, int *lastVisibleLine = nullptr)
+{
+    auto layout = std::make_unique<QTextLayout>(text, font);
+    layout->setTextOption(option);
+    layout->setCacheEnabled(true);   // keep the shaped glyphs: the layout is drawn many times
+    if (lastVisibleLine)
+        *lastVisibleLine = -1;
+    qreal height = 0;
+    layout->beginLayout();
+    for (int i = 0;; ++i) {
+        QTextLine line = layout->createLine();
+        if (!line.isValid())
+            break;
+        line.setLineWidth(width);
+        line.setPosition(QPointF(0, height));
+        height += line.height();
+        if (maxHeight > 0 && lastVisibleLine && height + line.height() > maxHeight) {
+            *lastVisibleLine = layout->createLine().isValid() ? i : -1;
+            break;
+        }
+    }
+    layout->endLayout();
+    return layout;
+}
+
+// True for a style sheet of bare "selection-…" declarations: it leaves the
+// view's background alone.
+bool setsSelectionColoursOnly(const QString &styleSheet)
+{
+    const QStringList declarations = styleSheet.split(QLatin1Char(';'), Qt::SkipEmptyParts);
+    for (const QString &declaration : declarations) {
+        const QString trimmed = declaration.trimmed();
+        if (!trimmed.isEmpty() && !trimmed.startsWith(QLatin1String("selection-"), Qt::CaseInsensitive))
+            return false;
+    }
+    return !styleSheet.contains(QLatin1Char('{'));
+}
+
+quint64 sizeKey(const QSize &size)
+{
+    return (quint64(quint32(size.width())) << 32) | quint32(size.height());
+}
+
+} // namespace
+
+TrafficItemDelegate::TrafficItemDelegate(QObject *parent)
+    : QStyledItemDelegate(parent)
+    , layouts(kCachedLayouts)
+    , cellImages(kCachedCellKilobytes)
+{
+}
+
+void TrafficItemDelegate::paint(QPainter *painter, const QStyleOptionViewItem &option, const QModelIndex &index) const
+{
+    QStyleOptionViewItem opt = option;
+    initStyleOption(&opt, index);
+    if (!paintPlainText(painter, opt))
+        QStyledItemDelegate::paint(painter, option, index);
+}
+
+// The steps of the style's own item painting for a cell holding one line of
+// text: clip to the cell, panel, text in the text colour of the cell's state.
+bool TrafficItemDelegate::paintPlainText(QPainter *painter, const QStyleOptionViewItem &opt) const
+{
+    const QWidget *widget = opt.widget;
+    if (!widget)
+        return false;
+    const QStyle *style = widget->style();
+    // A style sheet of bare declarations only sets colours; its style hands
+    // item painting to the application style with the cell's text colour.
+    const bool styleSheetStyle = style->inherits("QStyleSheetStyle");
+    if (styleSheetStyle) {
+        if (!qApp->styleSheet().isEmpty() || widget->styleSheet().contains(QLatin1Char('{')))
+            return false;
+        for (const QWidget *above = widget->parentWidget(); above; above = above->parentWidget()) {
+            if (!above->styleSheet().isEmpty())
+                return false;
+        }
+        style = QApplication::style();
+    }
+    if (opt.features & (QStyleOptionViewItem::HasCheckIndicator | QStyleOptionViewItem::HasDecoration))
+        return false;
+    if (opt.state & (QStyle::State_HasFocus | QStyle::State_Editing))
+        return false;
+    if (opt.text.isEmpty() || !opt.showDecorationSelected)
+        return false;
+
+    if (opt.font != layoutFont) {
+        layouts.clear();
+        textRects.clear();
+        cellImages.clear();
+        layoutFont = opt.font;
+    }
+    auto cellText = textRects.constFind(sizeKey(opt.rect.size()));
+    if (cellText == textRects.constEnd()) {
+        QStyleOptionViewItem atOrigin = opt;
+        atOrigin.rect.moveTopLeft(QPoint(0, 0));
+        cellText = textRects.insert(sizeKey(opt.rect.size()),
+                                    style->subElementRect(QStyle::SE_ItemViewItemText, &atOrigin, widget));
+    }
+    const int margin = style->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, widget) + 1;
+    const QRect textRect = cellText->translated(opt.rect.topLeft()).adjusted(margin, 0, -margin, 0);
+    const LayoutKey textKey = layoutKey(opt, textRect);
+    const LaidOutText *text = laidOutText(textKey, opt);
+    if (!text)
+        return false;
+
+    QPalette::ColorGroup group = (opt.state & QStyle::State_Enabled) ? QPalette::Normal : QPalette::Disabled;
+    if (group == QPalette::Normal && !(opt.state & QStyle::State_Active))
+        group = QPalette::Inactive;
+    const bool selected = opt.state & QStyle::State_Selected;
+    QColor textColour;
+    if (selected)
+        textColour = opt.palette.color(group, QPalette::HighlightedText);
+    else
+        textColour = styleSheetStyle ? opt.palette.text().color() : opt.palette.color(group, QPalette::Text);
+
+    // A text drawn before is likely drawn again (a fixed column text, the time
+    // of several frames): its finished cell is kept and copied from then on.
+    QImage *store = nullptr;
+    QRect storeRect;
+    if (text->drawn == 0 || !cellCanBeCopied(painter, opt, &store, &storeRect)) {
+        drawCell(painter, opt, style, textColour, text, textRect);
+        ++text->drawn;
+        return true;
+    }
+    const CellKey key {textKey,
+                       opt.rect.size(),
+                       int(opt.state & (QStyle::State_Selected | QStyle::State_Active | QStyle::State_Enabled)),
+                       textColour.rgba(),
+                       selected ? opt.palette.color(group, QPalette::Highlight).rgba() : 0,
+                       store->pixel(storeRect.topLeft())};
+    if (const QImage *cell = cellImages.object(key)) {
+        painter->drawImage(opt.rect.topLeft(), *cell);
+        return true;
+    }
+    drawCell(painter, opt, style, textColour, text, textRect);
+    auto *cell = new QImage(store->copy(storeRect));
+    cellImages.insert(key, cell, qMax<qsizetype>(1, cell->sizeInBytes() / 1024));
+    return true;
+}
+
+void TrafficItemDelegate::drawCell(QPainter *painter, const QStyleOptionViewItem &opt, const QStyle *style,
+                                   const QColor &textColour, const LaidOutText *text, const QRect &textRect) const
+{
+    painter->save();
+    if (painter->hasClipping())
+        painter->setClipRegion(painter->clipRegion() & opt.rect);
+    else
+        painter->setClipRect(opt.rect);
+    style->drawPrimitive(QStyle::PE_PanelItemViewItem, &opt, painter, opt.widget);
+    painter->setPen(textColour);
+    text->layout->draw(painter, QPointF(textRect.topLeft()) + text->offset);
+    painter->restore();
+}
+
+// A finished cell can be taken from the image being painted and put back
+// later as it is when the cell is opaque and painted whole: painting goes
+// straight into an image of 32-bit pixels without scaling, nothing clips the
+// cell, and what lies under it is the view's plain background.
+bool TrafficItemDelegate::cellCanBeCopied(QPainter *painter, const QStyleOptionViewItem &opt, QImage **store,
+                                          QRect *storeRect) const
+{
+    if (opt.backgroundBrush.style() != Qt::NoBrush || (opt.features & QStyleOptionViewItem::Alternate)
+        || painter->hasClipping())
+        return false;
+    const auto *area = qobject_cast<const QAbstractScrollArea *>(opt.widget);
+    if (!area || !area->viewport()->autoFillBackground()
+        || area->viewport()->palette().brush(area->viewport()->backgroundRole()).style() != Qt::SolidPattern
+        || opt.palette.brush(QPalette::Highlight).style() != Qt::SolidPattern)
+        return false;
+    if (area->styleSheet() != checkedStyleSheet) {
+        checkedStyleSheet = area->styleSheet();
+        styleSheetSetsSelectionOnly = setsSelectionColoursOnly(checkedStyleSheet);
+    }
+    if (!styleSheetSetsSelectionOnly)
+        return false;
+
+    QPaintEngine *engine = painter->paintEngine();
+    if (!engine || engine->type() != QPaintEngine::Raster || !engine->paintDevice()
+        || engine->paintDevice()->devType() != QInternal::Image)
+        return false;
+    auto *image = static_cast<QImage *>(engine->paintDevice());
+    if (image->depth() != 32 || image->devicePixelRatio() != 1.0)
+        return false;
+    const QTransform transform = painter->deviceTransform();
+    if (transform.type() > QTransform::TxTranslate || transform.dx() != qRound(transform.dx())
+        || transform.dy() != qRound(transform.dy()))
+        return false;
+    const QRect rect = opt.rect.translated(qRound(transform.dx()), qRound(transform.dy()));
+    const QRegion systemClip = engine->systemClip();
+    if (!image->rect().contains(rect)
+        || (!systemClip.isEmpty() && !(systemClip.rectCount() == 1 && systemClip.boundingRect().contains(rect))))
+        return false;
+    *store = image;
+    *storeRect = rect;
+    return true;
+}
+
+// The cell text laid out for its text rectangle as the style does it: lines
+// wider than the rectangle are elided, and so is the last line shown when the
+// next one would be less than half visible; lines above the rectangle are
+// skipped.
+TrafficItemDelegate::LayoutKey TrafficItemDelegate::layoutKey(const QStyleOptionViewItem &opt, const QRect &textRect)
+{
+    return {opt.text, textRect.size(), int(opt.displayAlignment), int(opt.textElideMode), int(opt.direction),
+            bool(opt.features & QStyleOptionViewItem::WrapText)};
+}
+
+const TrafficItemDelegate::LaidOutText *TrafficItemDelegate::laidOutText(const LayoutKey &key,
+                                                                         const QStyleOptionViewItem &opt) const
+{
+    if (const LaidOutText *known = layouts.object(key))
+        return known;
+
+    QTextOption textOption;
+    textOption.setWrapMode(key.wrap ? QTextOption::WordWrap : QTextOption::ManualWrap);
+    textOption.setTextDirection(opt.direction);
+    textOption.setAlignment(QStyle::visualAlignment(opt.direction, opt.displayAlignment));
+
+    // Laid out against the rectangle's top; only the vertical offset matters.
+    const QRect box(QPoint(0, 0), key.size);
+    const bool centred = opt.displayAlignment.testFlag(Qt::AlignVCenter);
+    int lastVisibleLine = -1;
+    auto probe = layOutText(opt.text, opt.font, textOption, box.width(), centred ? box.height() : -1,
+                                  &lastVisibleLine);
+    const QRect layoutRect = QStyle::alignedRect(Qt::LayoutDirectionAuto, opt.displayAlignment,
+                                                 probe->boundingRect().size().toSize(), box);
+    QPointF offset(0, layoutRect.top());
+    QString shown;
+    qreal height = 0;
+    const int lineCount = probe->lineCount();
+    for (int i = 0; i < lineCount; ++i) {
+        const QTextLine line = probe->lineAt(i);
+        height += line.height();
+        if (height + layoutRect.top() <= box.top()) {
+            offset.ry() += line.height();
+            continue;
+        }
+        const bool tooWide = line.naturalTextWidth() > box.width();
+        bool elideLast = lastVisibleLine == i;
+        if (!tooWide && i + 1 < lineCount) {
+            const int nextHeight = int(height + probe->lineAt(i + 1).height() / 2);
+            if (nextHeight + layoutRect.top() > box.height() + box.top())
+                elideLast = true;
+        }
+        QString part = opt.text.mid(line.textStart(), line.textLength());
+        if (tooWide || elideLast) {
+            if (elideLast) {
+                if (part.endsWith(QChar::LineSeparator))
+                    part.chop(1);
+                part += QChar(0x2026);
+            }
+            shown += QFontMetrics(opt.font).elidedText(part, opt.textElideMode, box.width());
+            if (i < lineCount - 1 && !shown.endsWith(QChar::LineSeparator))
+                shown += QChar::LineSeparator;
+        } else {
+            shown += part;
+        }
+        if (height + layoutRect.top() >= box.bottom() || (lastVisibleLine >= 0 && lastVisibleLine == i))
+            break;
+    }
+
+    auto entry = std::make_unique<LaidOutText>();
+    // Shown as it is when it fits: the layout made to measure it is the one to draw.
+    const bool complete = lastVisibleLine < 0 && probe->lineCount() > 0
+                          && probe->lineAt(probe->lineCount() - 1).textStart()
+                                     + probe->lineAt(probe->lineCount() - 1).textLength()
+                                 == opt.text.size();
+    entry->layout = complete && shown == opt.text ? std::move(probe)
+                                                  : layOutText(shown, opt.font, textOption, box.width());
+    entry->offset = offset;
+    const LaidOutText *result = entry.get();
+    layouts.insert(key, entry.release());
+    return result;
+}

@@ -1,0 +1,43 @@
+#ifndef TAVICON_TRAFFICREFRESH_H
+#define TAVICON_TRAFFICREFRESH_H
+
+#include <QList>
+#include <QObject>
+#include <QString>
+#include <QTimer>
+
+class QTableWidget;
+class QWidget;
+
+// Keeps showing traffic cheap however fast rows arrive. While a delivery of
+// received bytes is shown, the newest row is selected once, at its end; the
+// parts of the table that change are repainted at most once per repaint
+// interval, and the view scrolls to the newest row right before.
+class TrafficRefresh : public QObject
+{
+public:
+    TrafficRefresh(QTableWidget *view, int repaintMs);
+
+    void beginDelivery();
+    void endDelivery();
+    // Cells of the view are about to change.
+    void holdRepaint();
+    // Row `row` was written: select it with the given style sheet, now or, during
+    // a delivery, at its end if no later row is written meanwhile.
+    void rowWritten(int row, const QString &styleSheet);
+
+private:
+    QList<QWidget *> heldParts() const;
+    void selectRow(int row, const QString &styleSheet);
+    void resumeRepaint();
+    void scrollToCurrent();
+
+    QTableWidget *view;
+    QTimer repaintTimer;
+    bool inDelivery = false;
+    bool scrollPending = false;
+    int pendingRow = -1;
+    QString pendingStyleSheet;
+};
+
+#endif // TAVICON_TRAFFICREFRESH_H
