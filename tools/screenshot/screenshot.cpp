@@ -68,7 +68,7 @@ int main(int argc, char *argv[])
     // when it is up to date.
     QTableWidget *view = window.findChild<QTableWidget *>(QStringLiteral("tableWidget"));
     QDeadlineTimer settle(2000);
-    while (!view->updatesEnabled() && !settle.hasExpired())
+    while (!view->viewport()->updatesEnabled() && !settle.hasExpired())
         QCoreApplication::processEvents(QEventLoop::AllEvents, 1);
     if (!window.grab().save(output, "PNG"))
         return fail("cannot write the picture");
