@@ -12,13 +12,7 @@ namespace {
 constexpr int kFieldWidth = 20;
 constexpr int kPaddedFields = TrafficColumn::Data;      // every field before the data is padded
 
-const QString kSent = QStringLiteral("发送");
-const QString kReceived = QStringLiteral("接受");
-const QString kDataFrame = QStringLiteral("数据帧");
-const QString kRemoteFrame = QStringLiteral("远程帧");
-const QString kStandard = QStringLiteral("标准帧");
-const QString kExtended = QStringLiteral("扩展帧");
-const QString kVariableExtended = QStringLiteral("/扩展帧");
+using namespace TrafficText;
 const QString kTimeFormat = QStringLiteral("hh:mm:ss zzz");
 
 QString withoutTrailingBlanks(const QString &text)
@@ -60,9 +54,9 @@ QString parseTrafficLogRow(const QString &line, LogRow *row)
 
     LogRow out;
     const QString &direction = fields.at(TrafficColumn::Direction);
-    if (direction != kSent && direction != kReceived)
+    if (direction != Sent && direction != Received)
         return QStringLiteral("unknown direction %1").arg(quoted(direction));
-    out.sent = direction == kSent;
+    out.sent = direction == Sent;
 
     const QString &time = fields.at(TrafficColumn::Time);
     out.time = QTime::fromString(time, kTimeFormat);
@@ -70,15 +64,15 @@ QString parseTrafficLogRow(const QString &line, LogRow *row)
         return QStringLiteral("bad time %1, not hh:mm:ss zzz").arg(quoted(time));
 
     const QString &kind = fields.at(TrafficColumn::Kind);
-    if (kind != kDataFrame && kind != kRemoteFrame)
+    if (kind != DataFrame && kind != RemoteFrame)
         return QStringLiteral("unknown frame kind %1").arg(quoted(kind));
     CanFrame &frame = out.frame;
-    frame.remote = kind == kRemoteFrame;
+    frame.remote = kind == RemoteFrame;
 
     const QString &format = fields.at(TrafficColumn::Format);
-    if (format == kStandard)
+    if (format == Standard)
         frame.format = FrameFormat::Standard;
-    else if (format == kExtended || format == kVariableExtended)
+    else if (format == Extended || format == VariableExtended)
         frame.format = FrameFormat::Extended;
     else
         return QStringLiteral("unknown frame type %1").arg(quoted(format));

@@ -2,14 +2,19 @@
 
 #include <QDateTime>
 
+namespace TrafficText {
+const QString Received = QStringLiteral("接受");
+const QString Sent = QStringLiteral("发送");
+const QString DataFrame = QStringLiteral("数据帧");
+const QString RemoteFrame = QStringLiteral("远程帧");
+const QString Standard = QStringLiteral("标准帧");
+const QString Extended = QStringLiteral("扩展帧");
+const QString VariableExtended = QStringLiteral("/扩展帧");
+}
+
 namespace {
 
-const QString kReceived = QStringLiteral("接受");
-const QString kDataFrame = QStringLiteral("数据帧");
-const QString kRemoteFrame = QStringLiteral("远程帧");
-const QString kStandard = QStringLiteral("标准帧");
-const QString kExtended = QStringLiteral("扩展帧");
-const QString kVariableExtended = QStringLiteral("/扩展帧");
+using namespace TrafficText;
 
 constexpr char kHexDigits[] = "0123456789abcdef";
 constexpr int kSeparatedPairs = 8;      // blanks stand between the first eight pairs
@@ -100,13 +105,13 @@ QStringList receivedRowTexts(const CanFrame &frame, int row)
 {
     QString format;
     if (frame.format == FrameFormat::Standard)
-        format = kStandard;
+        format = Standard;
     else if (frame.format == FrameFormat::Extended)
-        format = kExtended;
+        format = Extended;
     return {QString::number(row),
-            kReceived,
+            Received,
             currentTrafficTimeText(),
-            frame.remote ? kRemoteFrame : kDataFrame,
+            frame.remote ? RemoteFrame : DataFrame,
             format,
             receivedIdText(frame.identifier),
             QString::number(frame.length),
@@ -117,6 +122,6 @@ QStringList statisticsRowTexts(const CanFrame &frame, FrameFraming framing, int 
 {
     QStringList texts = receivedRowTexts(frame, row);
     if (framing == FrameFraming::Variable && frame.format == FrameFormat::Extended)
-        texts[TrafficColumn::Format] = kVariableExtended;
+        texts[TrafficColumn::Format] = VariableExtended;
     return texts;
 }

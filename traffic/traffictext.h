@@ -15,6 +15,17 @@ enum { Row, Direction, Time, Kind, Format, Identifier, Length, Data, Count };
 
 // The eight column headers, "序号" to "数据(16进制)".
 QStringList trafficHeaderLabels();
+// The fixed texts of the direction, frame kind and frame type columns.
+namespace TrafficText {
+extern const QString Received;          // "接受"
+extern const QString Sent;              // "发送"
+extern const QString DataFrame;         // "数据帧"
+extern const QString RemoteFrame;       // "远程帧"
+extern const QString Standard;          // "标准帧"
+extern const QString Extended;          // "扩展帧"
+extern const QString VariableExtended;  // "/扩展帧", statistics mode, variable-length protocol
+}
+
 // "0x" and eight lower-case hexadecimal digits.
 QString receivedIdText(quint32 identifier);
 // Two digits per byte; a blank after each of the first seven pairs; texts of

@@ -125,8 +125,8 @@ bool MainWindow::transmitTableFrame(const QString &identifierText, const QString
 
     if (paused || receiveOnly)
         return true;
-    appendTrafficRow({QString::number(nextTrafficRow), QStringLiteral("发送"), currentTrafficTimeText(),
-                      QStringLiteral("数据帧"), ui->cbBoxType->currentText(), identifierText,
+    appendTrafficRow({QString::number(nextTrafficRow), TrafficText::Sent, currentTrafficTimeText(),
+                      TrafficText::DataFrame, ui->cbBoxType->currentText(), identifierText,
                       QString::number(row.frame.length), dataText.trimmed()});
     return true;
 }
