@@ -3,6 +3,7 @@
 // reads back to the same table (saving it again gives the same bytes).
 
 #include <QFile>
+#include <QLineEdit>
 #include <QRandomGenerator>
 #include <QtTest>
 
@@ -67,6 +68,9 @@ QByteArray startAndSave(const StartFile &file, const QByteArray &content)
         return "<not started>";
     PtyPair converter;
     w.openPort(converter.portName());
+    // A prescaler text the file brought that set-and-start refuses is
+    // corrected first, as the user would.
+    w.widget<QLineEdit>("lineEditPrescale")->setText(QStringLiteral("3"));
     w.click(file.saveButton);
     return readAll(QString::fromLatin1(file.name));
 }
@@ -104,9 +108,11 @@ void TestStartupFiles::malformed()
     QVERIFY2(config ? lines.size() == 1 : lines.takeLast().isEmpty(), saved.left(200).constData());
     for (const QByteArray &line : std::as_const(lines)) {
         const QList<QByteArray> fields = line.split(',');
-        QVERIFY2(config ? fields.size() == 14 && fields.last().isEmpty() : fields.size() == f.fields,
-                 line.left(200).constData());
-        QVERIFY(f.fields > 1 || !line.trimmed().isEmpty());
+        if (f.fields == 1)          // one identifier text per line, "," and all
+            QVERIFY(!line.trimmed().isEmpty());
+        else
+            QVERIFY2(config ? fields.size() == 14 && fields.last().isEmpty() : fields.size() == f.fields,
+                     line.left(200).constData());
     }
     QVERIFY(startAndSave(f, saved) == saved);
 }
