@@ -68,9 +68,12 @@ QByteArray startAndSave(const StartFile &file, const QByteArray &content)
         return "<not started>";
     PtyPair converter;
     w.openPort(converter.portName());
-    // A prescaler text the file brought that set-and-start refuses is
-    // corrected first, as the user would.
-    w.widget<QLineEdit>("lineEditPrescale")->setText(QStringLiteral("3"));
+    // The texts set-and-start checks are corrected first, as the user would
+    // when the file brought ones it refuses.
+    if (QLatin1String(file.name) == QLatin1String("cfg.txt")) {
+        for (const char *edit : {"lineEditPrescale", "lineEditFilter", "lineEditMask"})
+            w.widget<QLineEdit>(edit)->setText(QStringLiteral("3"));
+    }
     w.click(file.saveButton);
     return readAll(QString::fromLatin1(file.name));
 }
