@@ -9,12 +9,17 @@ const QByteArray kUtf8Bom("\xEF\xBB\xBF");
 
 bool forEachTextLine(const QString &fileName, const std::function<bool(const QByteArray &line)> &line)
 {
+    // Read as bytes: a text-mode read drops a "\r" inside a line or not,
+    // depending on where the read buffer happens to end. Only the line end
+    // "\r\n" is turned into "\n".
     QFile file(fileName);
-    if (!file.open(QIODevice::ReadOnly | QIODevice::Text))
+    if (!file.open(QIODevice::ReadOnly))
         return false;
     bool first = true;
     while (!file.atEnd()) {
         QByteArray bytes = file.readLine();
+        if (bytes.endsWith("\r\n"))
+            bytes.remove(bytes.size() - 2, 1);
         if (first && bytes.startsWith(kUtf8Bom))
             bytes.remove(0, kUtf8Bom.size());
         first = false;

@@ -81,9 +81,7 @@ void MainWindow::loadReceiveIds()
         return;
     QTableWidget *table = ui->tableWidget_5;
     table->setRowCount(0);
-    for (const QString &text : std::as_const(texts)) {
-        const int row = table->rowCount();
-        table->insertRow(row);
-        table->setItem(row, 0, new QTableWidgetItem(text));
-    }
+    table->setRowCount(int(texts.size()));
+    for (int row = 0; row < texts.size(); ++row)
+        table->setItem(row, 0, new QTableWidgetItem(texts.at(row)));
 }

@@ -66,7 +66,9 @@ const ValueOption generationOptions[] = {
     { "rate", "rate", "R", "Frames per second; 0 = as fast as the line takes them (default)." },
     { "framing", "framing", "fixed|variable|mixed|auto",
       "Framing of generated frames; auto = that of the last set-and-start (default)." },
-    { "id", "id", "HEX|random", "Identifier of generated frames (default random)." },
+    { "id", "id", "HEX|random|set:N",
+      "Identifier of generated frames: fixed; random (default); or set:N, the identifiers 0..N-1 "
+      "(N up to 2048) in turn, frame k carrying k mod N." },
     { "format", "format", "std|ext|random", "Frame format (default random)." },
     { "data", "data", "HEX|random|seq",
       "Data: fixed bytes such as 0102aa; random length and bytes (default); or seq: 8 bytes, "

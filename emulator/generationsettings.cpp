@@ -46,8 +46,18 @@ bool setFormat(GenerationSettings &s, const QString &value)
 
 bool setId(GenerationSettings &s, const QString &value)
 {
+    s.idSetSize = 0;
     if (value == QLatin1String("random")) {
         s.randomId = true;
+        return true;
+    }
+    if (value.startsWith(QLatin1String("set:"))) {
+        bool ok = false;
+        const uint size = value.mid(4).toUInt(&ok, 10);
+        if (!ok || size < 1 || size > 2048)
+            return false;
+        s.randomId = false;
+        s.idSetSize = size;
         return true;
     }
     QString digits = value;
@@ -116,7 +126,7 @@ bool setGenerationValue(GenerationSettings &s, const QString &key, const QString
         }
     } else if (key == QLatin1String("id")) {
         if (!setId(s, value)) {
-            *why = QStringLiteral("id must be hexadecimal (up to 8 digits) or random");
+            *why = QStringLiteral("id must be hexadecimal (up to 8 digits), random or set:<1..2048>");
             return false;
         }
     } else if (key == QLatin1String("format")) {

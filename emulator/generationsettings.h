@@ -19,6 +19,7 @@ struct GenerationSettings
     Framing framing = Framing::Auto;  // auto = framing of the last set-and-start
     bool randomId = true;
     quint32 id = 0;                   // used when !randomId
+    quint32 idSetSize = 0;            // > 0: identifiers 0 .. idSetSize-1 in turn
     Format format = Format::Random;
     Data data = Data::Random;
     QByteArray fixedData;             // used for Data::Fixed

@@ -117,8 +117,9 @@ CanFrame TrafficGenerator::nextFrame()
     const bool extended = run.format == G::Format::Extended
                        || (run.format == G::Format::Random && random.bounded(2u) == 1);
     frame.format = extended ? FrameFormat::Extended : FrameFormat::Standard;
-    frame.identifier = run.randomId ? random.bounded(extended ? ExtendedIdRange : StandardIdRange)
-                                    : run.id;
+    frame.identifier = run.randomId      ? random.bounded(extended ? ExtendedIdRange : StandardIdRange)
+                       : run.idSetSize > 0 ? quint32(generated % run.idSetSize)
+                                           : run.id;
     frame.remote = run.remoteShare > 0 && random.generateDouble() < run.remoteShare;
     switch (run.data) {
     case G::Data::Fixed:

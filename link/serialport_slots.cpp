@@ -4,6 +4,8 @@
 
 #include "ui_mainwindow.h"
 
+#include <cerrno>
+
 void MainWindow::findPorts()
 {
     portInfos = QSerialPortInfo::availablePorts();
@@ -58,6 +60,14 @@ void MainWindow::handlePortError(QSerialPort::SerialPortError error)
 {
     if (error != QSerialPort::ReadError && error != QSerialPort::ResourceError)
         return;
+    // A write that finds the line's buffer full (the converter reads slower
+    // than frames are sent) is reported as a resource error too, while the
+    // call that failed still has errno set. The bytes stay queued and leave
+    // when the line takes them: the converter is still there.
+    if (error == QSerialPort::ResourceError && (errno == EAGAIN || errno == EWOULDBLOCK)) {
+        serialPort->clearError();
+        return;
+    }
     if (!portOpen || !serialPort->isOpen())
         return;
     closePort();

@@ -329,7 +329,7 @@ void TestEmulator::generatedFramesDecode_data()
     QTest::addColumn<QString>("framing");           // fixed, variable, mixed
     QTest::addColumn<QString>("format");            // std, ext, random
     QTest::addColumn<QByteArray>("data");           // "seq", "random" or hex bytes
-    QTest::addColumn<qint64>("id");                 // -1 = random
+    QTest::addColumn<qint64>("id");                 // -1 = random, -N = frame k carries k mod N
     QTest::addColumn<bool>("remote");
     QTest::addColumn<bool>("noise");
 
@@ -363,6 +363,9 @@ void TestEmulator::generatedFramesDecode_data()
     QTest::newRow("gen command paced with keys")
         << QStringList { "--format", "ext" } << QByteArray("gen 30 1000 fixed id=7ff data=00 noise=0.3 seed=11")
         << 30 << "fixed" << "ext" << QByteArray("00") << qint64(0x7ff) << false << true;
+    QTest::newRow("identifiers from a set of 7")
+        << QStringList() << QByteArray("gen 30 0 fixed id=set:7 data=seq")
+        << 30 << "fixed" << "random" << QByteArray("seq") << qint64(-7) << false << false;
 }
 
 void TestEmulator::generatedFramesDecode()
@@ -417,6 +420,8 @@ void TestEmulator::generatedFramesDecode()
             QVERIFY(f.format == FrameFormat::Standard || f.format == FrameFormat::Extended);
         if (id >= 0)
             QCOMPARE(f.identifier, quint32(id));
+        else if (id < -1)
+            QCOMPARE(f.identifier, quint32(i % -id));
         else
             QVERIFY2(f.identifier < (f.format == FrameFormat::Standard ? 0x800u : 0x20000000u),
                      qPrintable(QString::number(f.identifier, 16)));

@@ -6,6 +6,7 @@
 
 #include "traffic/traffictext.h"
 #include "txtables/celltext.h"
+#include "txtables/sendqueue.h"
 #include "txtables/tablecells.h"
 #include "ui_mainwindow.h"
 
@@ -101,7 +102,9 @@ void MainWindow::fillDefaultManualRows()
 
 // The row's frame in the chosen framing, written in one go, and its traffic
 // row. A row whose texts do not say a frame the bus can carry is refused with
-// its fault in the status bar: nothing is written and nothing is shown.
+// its fault in the status bar: nothing is written and nothing is shown. So is
+// a frame that finds the write queue full: the line is slower than the
+// tables, and queueing more would only send every frame later and later.
 bool MainWindow::transmitTableFrame(const QString &identifierText, const QString &dataText)
 {
     const bool extended = ui->cbBoxType->currentIndex() == 1;
@@ -118,6 +121,10 @@ bool MainWindow::transmitTableFrame(const QString &identifierText, const QString
         bytes = encodeVariableFrame(row.frame);
     if (bytes.isEmpty())
         return false;
+    if (!sendQueueHasRoom(serialPort->bytesToWrite(), serialPort->baudRate())) {
+        ui->statusbar->showMessage(QStringLiteral("发送缓冲区已满，帧未发送"));
+        return false;
+    }
     serialPort->write(bytes);
     // Hand the bytes to the driver now rather than when the event loop next
     // gets round to it: a reply or a timed frame leaves when it is due.

@@ -5,6 +5,7 @@
 #include <QProcess>
 #include <QString>
 #include <QStringList>
+#include <utility>
 
 // The converter emulator as a separate process: its serial end, and commands
 // sent to it on its standard input.
@@ -22,6 +23,8 @@ public:
     // Runs the event loop until an output line starts with `prefix`; returns
     // that line, or an empty string after `timeoutMs`.
     QString waitForLine(const QString &prefix, int timeoutMs);
+    // The output lines collected so far and not yet taken.
+    QStringList takeLines() { return std::exchange(lines, {}); }
 
     // Generated "seq" data carries the frame number in its first four bytes,
     // low byte first; this reads it back from a traffic-view data text.

@@ -3,16 +3,22 @@
 #include <QAbstractButton>
 #include <QComboBox>
 #include <QDir>
+#include <QFile>
 #include <QStatusBar>
 #include <QTableWidget>
 #include <QTest>
 #include <QToolBox>
 
-WindowHarness::WindowHarness()
+WindowHarness::WindowHarness(const QHash<QString, QByteArray> &startFiles)
     : previousDir(QDir::currentPath())
 {
     if (!dir.isValid() || !QDir::setCurrent(dir.path()))
         qFatal("cannot enter a temporary working directory");
+    for (auto file = startFiles.cbegin(); file != startFiles.cend(); ++file) {
+        QFile out(file.key());
+        if (!out.open(QIODevice::WriteOnly) || out.write(file.value()) != file.value().size())
+            qFatal("cannot write a start-up file");
+    }
     nextTrafficRow = 0;
     statisticsIds.clear();
     savedRowCount = 0;

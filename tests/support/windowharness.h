@@ -1,6 +1,9 @@
 #ifndef TAVICON_TEST_WINDOWHARNESS_H
 #define TAVICON_TEST_WINDOWHARNESS_H
 
+#include <QByteArray>
+#include <QHash>
+#include <QString>
 #include <QTemporaryDir>
 #include <QWidget>
 #include <memory>
@@ -14,7 +17,9 @@ class QTableWidget;
 class WindowHarness
 {
 public:
-    WindowHarness();
+    // `startFiles` (file name, content) are written into the working directory
+    // before the window is built, for it to load at start-up.
+    explicit WindowHarness(const QHash<QString, QByteArray> &startFiles = {});
     ~WindowHarness();
 
     MainWindow &window() { return *mainWindow; }
