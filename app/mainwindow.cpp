@@ -3,6 +3,8 @@
 #include <QHeaderView>
 #include <QTimer>
 
+#include <cerrno>
+
 #include "traffic/traffictext.h"
 #include "ui_mainwindow.h"
 
@@ -88,9 +90,13 @@ MainWindow::MainWindow(QWidget *parent)
     receiveFlushTimer->setSingleShot(true);
     receiveFlushTimer->setInterval(ReceiveQuietMs);
     connect(receiveFlushTimer, &QTimer::timeout, this, &MainWindow::flushReceivedBytes);
-    // Queued: the port must not be closed from inside its own notifier.
-    connect(serialPort, &QSerialPort::errorOccurred, this, &MainWindow::handlePortError,
-            Qt::QueuedConnection);
+    // Handled later: the port must not be closed from inside its own notifier.
+    // The system's error number is taken now, while the failed call has left it.
+    connect(serialPort, &QSerialPort::errorOccurred, this, [this](QSerialPort::SerialPortError error) {
+        const int systemError = errno;
+        QMetaObject::invokeMethod(this, [this, error, systemError] { handlePortError(error, systemError); },
+                                  Qt::QueuedConnection);
+    });
 }
 
 MainWindow::~MainWindow()

@@ -71,7 +71,7 @@ private:
     // Serial port (link/serialport_slots.cpp)
     void findPorts();
     void closePort();
-    void handlePortError(QSerialPort::SerialPortError error);
+    void handlePortError(QSerialPort::SerialPortError error, int systemError);
 
     // Traffic view (traffic/trafficview_slots.cpp)
     void setUpTrafficView();

@@ -56,15 +56,15 @@ void MainWindow::closePort()
 
 // A converter unplugged under an open port makes every further read fail; the
 // port is useless then, so it is closed instead of failing again and again.
-void MainWindow::handlePortError(QSerialPort::SerialPortError error)
+void MainWindow::handlePortError(QSerialPort::SerialPortError error, int systemError)
 {
     if (error != QSerialPort::ReadError && error != QSerialPort::ResourceError)
         return;
     // A write that finds the line's buffer full (the converter reads slower
-    // than frames are sent) is reported as a resource error too, while the
-    // call that failed still has errno set. The bytes stay queued and leave
-    // when the line takes them: the converter is still there.
-    if (error == QSerialPort::ResourceError && (errno == EAGAIN || errno == EWOULDBLOCK)) {
+    // than frames are sent) is reported as a resource error too, with the
+    // system error EAGAIN. The bytes stay queued and leave when the line takes
+    // them: the converter is still there.
+    if (error == QSerialPort::ResourceError && (systemError == EAGAIN || systemError == EWOULDBLOCK)) {
         serialPort->clearError();
         return;
     }
