@@ -31,7 +31,12 @@ bool forEachTextLine(const QString &fileName, const std::function<bool(const QBy
 
 QStringList simplifiedLineFields(const QByteArray &line)
 {
-    return QString::fromUtf8(line.simplified()).split(QLatin1Char(','), Qt::KeepEmptyParts);
+    // Decoding drops a byte-order mark in front of the text; drop it before
+    // the blanks are trimmed, so that the line reads the same when saved again.
+    QByteArray bytes = line.simplified();
+    while (bytes.startsWith(kUtf8Bom))
+        bytes = bytes.mid(kUtf8Bom.size()).simplified();
+    return QString::fromUtf8(bytes).split(QLatin1Char(','), Qt::KeepEmptyParts);
 }
 
 bool writeTextFile(const QString &fileName, const QByteArray &content)
