@@ -91,10 +91,11 @@ MainWindow::MainWindow(QWidget *parent)
     receiveFlushTimer->setInterval(ReceiveQuietMs);
     connect(receiveFlushTimer, &QTimer::timeout, this, &MainWindow::flushReceivedBytes);
     // Handled later: the port must not be closed from inside its own notifier.
-    // The system's error number is taken now, while the failed call has left it.
+    // Whether the line is merely full is asked now, while the failed call has
+    // left its system error and its bytes are still waiting.
     connect(serialPort, &QSerialPort::errorOccurred, this, [this](QSerialPort::SerialPortError error) {
-        const int systemError = errno;
-        QMetaObject::invokeMethod(this, [this, error, systemError] { handlePortError(error, systemError); },
+        const bool full = error == QSerialPort::ResourceError && lineMerelyFull(errno);
+        QMetaObject::invokeMethod(this, [this, error, full] { handlePortError(error, full); },
                                   Qt::QueuedConnection);
     });
 }

@@ -71,7 +71,8 @@ private:
     // Serial port (link/serialport_slots.cpp)
     void findPorts();
     void closePort();
-    void handlePortError(QSerialPort::SerialPortError error, int systemError);
+    void handlePortError(QSerialPort::SerialPortError error, bool lineFull);
+    bool lineMerelyFull(int systemError) const;
 
     // Traffic view (traffic/trafficview_slots.cpp)
     void setUpTrafficView();
