@@ -40,13 +40,8 @@ void spin(int ms)
 
 int main(int argc, char *argv[])
 {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    QLoggingCategory::setFilterRules(QStringLiteral("default.debug=false"));
-    const QStringList args = app.arguments();
-    const int framesIndex = int(args.indexOf(QStringLiteral("--frames")));
-    const qint64 frames = framesIndex > 0 && framesIndex + 1 < args.size() ? args.at(framesIndex + 1).toLongLong() : 100000;
+    BenchApplication app(argc, argv);
+    const qint64 frames = app.numberOption(QStringLiteral("--frames"), 100000);
     const int lineRate = 10000;   // 2,000,000 baud: 10,000 fixed frames/s
 
     QTemporaryDir dir;

@@ -4,12 +4,44 @@
 // Shared by the benchmarks: how long the event loop was blocked, and running
 // it until the window has taken what the converter sent.
 
+#include <QApplication>
 #include <QElapsedTimer>
+#include <QLoggingCategory>
+#include <QStringList>
 #include <QEventLoop>
 #include <QSerialPort>
 #include <QTimer>
 
 #include "link/receivestats.h"
+
+// The benchmarks' application: offscreen unless a platform is named, and
+// without the debug channel (the variable-length encoder reports every frame
+// there).
+class BenchApplication : public QApplication
+{
+public:
+    BenchApplication(int &argc, char **argv)
+        : QApplication(offscreenUnlessNamed(argc), argv)
+    {
+        QLoggingCategory::setFilterRules(QStringLiteral("default.debug=false"));
+    }
+
+    // The number after `option` on the command line, or `fallback`.
+    qint64 numberOption(const QString &option, qint64 fallback) const
+    {
+        const QStringList args = arguments();
+        const int at = int(args.indexOf(option));
+        return at > 0 && at + 1 < args.size() ? args.at(at + 1).toLongLong() : fallback;
+    }
+
+private:
+    static int &offscreenUnlessNamed(int &argc)
+    {
+        if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+            qputenv("QT_QPA_PLATFORM", "offscreen");
+        return argc;
+    }
+};
 
 // Longest gap between ticks of a 1 ms timer: how long the event loop was busy
 // without coming back for other events.

@@ -178,13 +178,9 @@ void printRun(const char *label, const QString &framing, qint64 frames, const Ru
 
 int main(int argc, char *argv[])
 {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    QLoggingCategory::setFilterRules(QStringLiteral("default.debug=false"));
+    BenchApplication app(argc, argv);
     const QStringList args = app.arguments();
-    const int framesIndex = int(args.indexOf(QStringLiteral("--frames")));
-    const qint64 frames = framesIndex > 0 && framesIndex + 1 < args.size() ? args.at(framesIndex + 1).toLongLong() : 200000;
+    const qint64 frames = app.numberOption(QStringLiteral("--frames"), 200000);
     const qint64 lineRate = 10000;   // 2,000,000 baud: 200,000 bytes/s, 10,000 fixed frames/s
 
     QTemporaryDir dir;

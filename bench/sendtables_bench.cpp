@@ -32,6 +32,7 @@
 #include <unistd.h>
 
 #include "app/mainwindow.h"
+#include "benchsupport.h"
 #include "link/canframe.h"
 
 namespace {
@@ -239,10 +240,7 @@ void autoSendTiming()
 
 int main(int argc, char *argv[])
 {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    QLoggingCategory::setFilterRules(QStringLiteral("default.debug=false"));
+    BenchApplication app(argc, argv);
     QTemporaryDir dir;
     QDir::setCurrent(dir.path());
     replyLatency();

@@ -133,10 +133,7 @@ struct Range
 
 int main(int argc, char *argv[])
 {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    QLoggingCategory::setFilterRules(QStringLiteral("default.debug=false"));
+    BenchApplication app(argc, argv);
     const int minutes = qMax(1, app.arguments().value(1, QStringLiteral("10")).toInt());
     const qint64 frames = qint64(kLineRate) * 60 * minutes;
 

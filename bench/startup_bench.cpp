@@ -14,13 +14,11 @@
 #include <cstdio>
 
 #include "app/mainwindow.h"
+#include "benchsupport.h"
 
 int main(int argc, char *argv[])
 {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    QLoggingCategory::setFilterRules(QStringLiteral("default.debug=false"));
+    BenchApplication app(argc, argv);
     constexpr int kLines = 100000;
 
     QTemporaryDir dir;

@@ -4,19 +4,9 @@
 #include <QByteArray>
 #include <QString>
 #include <QStringList>
-#include <cstdlib>
 
 #include "txtables/celltext.h"
-
-namespace {
-
-void check(bool condition)
-{
-    if (!condition)
-        std::abort();
-}
-
-} // namespace
+#include "fuzzcheck.h"
 
 // The first byte chooses the frame type and where the text splits into the
 // identifier and the data text.

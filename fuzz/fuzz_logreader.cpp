@@ -2,19 +2,9 @@
 // every row it accepts is a frame the CAN formats can carry.
 
 #include <QByteArray>
-#include <cstdlib>
 
 #include "traffic/logreader.h"
-
-namespace {
-
-void check(bool condition)
-{
-    if (!condition)
-        std::abort();
-}
-
-} // namespace
+#include "fuzzcheck.h"
 
 // The input is a file: the header line is put in front when the first byte is odd,
 // so that the rows behind it are reached.
