@@ -117,6 +117,7 @@ private slots:
     void cellsLookAsTheStandardDelegatePaintsThem_data();
     void cellsLookAsTheStandardDelegatePaintsThem();
     void eachDeliverySelectsItsLastRowRepaintsWait();
+    void rowSentMeanwhileIsShownAtTheRepaint();
     void pausedDeliveriesLeaveTheViewWhereItIs();
 };
 
@@ -528,6 +529,24 @@ void TestTrafficView::eachDeliverySelectsItsLastRowRepaintsWait()
     QVERIFY(paints.times.size() >= 2);
     for (int k = 1; k < paints.times.size() - 1; ++k)
         QVERIFY2(paints.times.at(k) - paints.times.at(k - 1) >= 30, qPrintable(QString::number(k)));
+}
+
+// A frame sent while the rows wait for their repaint is selected at once and
+// in view when they are repainted.
+void TestTrafficView::rowSentMeanwhileIsShownAtTheRepaint()
+{
+    ReceiveFixture f;
+    QTableWidget *view = f.trafficView();
+    QByteArray bytes;
+    for (quint32 id = 0; id < 300; ++id)
+        bytes += fixedBytes(id);
+    f.deliver(bytes);
+    paintedRows(view);
+    f.clickCell("tableWidget_2", 0, 2);
+    QCOMPARE(view->currentRow(), 300);
+    QCOMPARE(f.cell(300, 1), QStringLiteral("发送"));
+    paintedRows(view);
+    QVERIFY(view->viewport()->rect().contains(view->visualRect(view->model()->index(300, 0))));
 }
 
 // While paused, arriving frames do not pull the view back to the last row.

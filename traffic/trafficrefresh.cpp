@@ -1,8 +1,11 @@
 #include "traffic/trafficrefresh.h"
 
+#include <QAccessible>
 #include <QHeaderView>
 #include <QScrollBar>
 #include <QTableWidget>
+
+#include <algorithm>
 
 TrafficRefresh::TrafficRefresh(QTableWidget *view, int repaintMs)
     : QObject(view)
@@ -79,11 +82,27 @@ void TrafficRefresh::rowWritten(int row, const QString &styleSheet)
     pendingStyleSheet = styleSheet;
 }
 
+// Cell editors live on the rows area.
+bool TrafficRefresh::editorOpen() const
+{
+    const QList<QWidget *> onRows = view->viewport()->findChildren<QWidget *>(Qt::FindDirectChildrenOnly);
+    return std::any_of(onRows.cbegin(), onRows.cend(), [](const QWidget *w) { return w->isVisible(); });
+}
+
 void TrafficRefresh::selectRow(int row, const QString &styleSheet)
 {
     view->setSelectionBehavior(QAbstractItemView::SelectRows);
     // Setting a style sheet repolishes the whole table: only do it on a change.
     if (view->styleSheet() != styleSheet)
         view->setStyleSheet(styleSheet);
+    // While the rows area is held back, its repaint shows the new selection
+    // whole: the view and its header need not hear of each change (that costs
+    // a style option and an update region per delivery). An open editor or an
+    // accessibility client still hears of it.
+    const bool quiet = repaintTimer.isActive() && !editorOpen() && !QAccessible::isActive();
+    const QSignalBlocker quietly(quiet ? view->selectionModel() : nullptr);
     view->selectRow(row);
+    // The view scrolls to a new current row itself only when it hears of it.
+    if (quiet && view->hasAutoScroll())
+        scrollPending = true;
 }

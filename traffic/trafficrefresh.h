@@ -28,6 +28,7 @@ public:
 
 private:
     QList<QWidget *> heldParts() const;
+    bool editorOpen() const;
     void selectRow(int row, const QString &styleSheet);
     void resumeRepaint();
     void scrollToCurrent();

@@ -19,8 +19,8 @@ const QString kTooManyIdentifiers = QStringLiteral("Display area can display the
 // like any other unusable limit.
 constexpr int kMaxRowLimit = 1000000;
 
-// About 25 repaints a second: smooth to the eye, cheap under a saturated bus.
-constexpr int kTrafficRepaintMs = 37;
+// About 22 repaints a second: smooth to the eye, cheap under a saturated bus.
+constexpr int kTrafficRepaintMs = 42;
 
 } // namespace
 
@@ -74,7 +74,11 @@ void MainWindow::fillTrafficRow(int row, const QStringList &texts)
         for (int column = 0; column < columns; ++column) {
             if (column == TrafficColumn::Format && texts.at(column).isNull())
                 continue;
-            view->setItem(row, column, new QTableWidgetItem(texts.at(column)));
+            // A row that comes round again in the ring keeps its items.
+            if (QTableWidgetItem *item = view->item(row, column))
+                item->setText(texts.at(column));
+            else
+                view->setItem(row, column, new QTableWidgetItem(texts.at(column)));
         }
     }
     if (columns > 0 && !view->isSortingEnabled())
