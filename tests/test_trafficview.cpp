@@ -100,6 +100,7 @@ private slots:
     void unknownFormatKeepsColumnFour();
     void ringWrapsAtDefaultLimit();
     void ringWrapsAtSmallLimit();
+    void editedCellShowsUntilItsRowComesRound();
     void rowLimitEdits_data();
     void rowLimitEdits();
     void deletingCharactersOneByOne();
@@ -206,6 +207,29 @@ void TestTrafficView::ringWrapsAtSmallLimit()
         QCOMPARE(f.cell(r, 0), QString::number(r));
     }
     QCOMPARE(nextTrafficRow, 2);
+}
+
+// A cell edited in the view shows and tells of its new text; the next lap of
+// the ring writes the frame's text over it.
+void TestTrafficView::editedCellShowsUntilItsRowComesRound()
+{
+    ReceiveFixture f;
+    QTableWidget *view = f.trafficView();
+    setRowLimit(f, QStringLiteral("2"));
+    f.deliver(framesWithIds({1, 2}));
+    QSignalSpy changed(view, &QTableWidget::cellChanged);
+    view->edit(view->model()->index(0, 5));
+    auto *editor = view->viewport()->findChild<QLineEdit *>();
+    QVERIFY(editor);
+    editor->selectAll();
+    QTest::keyClicks(editor, QStringLiteral("note"));
+    QTest::keyClick(editor, Qt::Key_Return);
+    QTRY_COMPARE(f.cell(0, 5), QStringLiteral("note"));   // the editor commits on its next pass
+    QCOMPARE(changed.size(), 1);
+    QCOMPARE(view->model()->index(0, 5).data().toString(), QStringLiteral("note"));
+    f.deliver(framesWithIds({3}));
+    QCOMPARE(f.cell(0, 5), idText(3));
+    QCOMPARE(std::unique_ptr<QTableWidgetItem>(view->item(0, 5)->clone())->text(), idText(3));
 }
 
 void TestTrafficView::rowLimitEdits_data()

@@ -4,6 +4,7 @@
 #include "app/mainwindow.h"
 
 #include "traffic/statisticsindex.h"
+#include "traffic/trafficcell.h"
 #include "traffic/trafficdelegate.h"
 #include "traffic/trafficrefresh.h"
 #include "traffic/traffictext.h"
@@ -75,10 +76,13 @@ void MainWindow::fillTrafficRow(int row, const QStringList &texts)
             if (column == TrafficColumn::Format && texts.at(column).isNull())
                 continue;
             // A row that comes round again in the ring keeps its items.
-            if (QTableWidgetItem *item = view->item(row, column))
+            QTableWidgetItem *item = view->item(row, column);
+            if (auto *cell = dynamic_cast<TrafficCell *>(item); cell && !view->isSortingEnabled())
+                cell->setTextQuietly(texts.at(column));
+            else if (item)
                 item->setText(texts.at(column));
             else
-                view->setItem(row, column, new QTableWidgetItem(texts.at(column)));
+                view->setItem(row, column, new TrafficCell(texts.at(column)));
         }
     }
     if (columns > 0 && !view->isSortingEnabled())
