@@ -135,10 +135,7 @@ void TestReceive::quietLineShowsFrameBehindNoise()
 void TestReceive::viewFollowsTheLatestRow()
 {
     ReceiveFixture f;
-    QByteArray bytes;
-    for (quint32 id = 0; id < 600; ++id)
-        bytes += fixedBytes(id);
-    f.deliver(bytes);
+    f.deliver(fixedFramesCountingUp(600));
     QTableWidget *view = f.trafficView();
     QCOMPARE(view->currentRow(), 599);
     // Repainting is held back briefly under traffic, never for good.

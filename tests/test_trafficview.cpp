@@ -561,10 +561,7 @@ void TestTrafficView::rowSentMeanwhileIsShownAtTheRepaint()
 {
     ReceiveFixture f;
     QTableWidget *view = f.trafficView();
-    QByteArray bytes;
-    for (quint32 id = 0; id < 300; ++id)
-        bytes += fixedBytes(id);
-    f.deliver(bytes);
+    f.deliver(fixedFramesCountingUp(300));
     paintedRows(view);
     f.clickCell("tableWidget_2", 0, 2);
     QCOMPARE(view->currentRow(), 300);
@@ -578,10 +575,7 @@ void TestTrafficView::pausedDeliveriesLeaveTheViewWhereItIs()
 {
     ReceiveFixture f;
     QTableWidget *view = f.trafficView();
-    QByteArray bytes;
-    for (quint32 id = 0; id < 300; ++id)
-        bytes += fixedBytes(id);
-    f.deliver(bytes);
+    f.deliver(fixedFramesCountingUp(300));
     paintedRows(view);
     QVERIFY(view->verticalScrollBar()->value() > 0);
     f.click("checkBoxPause");

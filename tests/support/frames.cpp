@@ -25,3 +25,11 @@ QByteArray variableBytes(quint32 id, FrameFormat format, const QByteArray &data,
 {
     return encodeVariableFrame(makeFrame(id, format, data, remote));
 }
+
+QByteArray fixedFramesCountingUp(quint32 count)
+{
+    QByteArray bytes;
+    for (quint32 id = 0; id < count; ++id)
+        bytes += fixedBytes(id);
+    return bytes;
+}

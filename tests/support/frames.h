@@ -13,5 +13,7 @@ QByteArray fixedBytes(quint32 id, FrameFormat format = FrameFormat::Standard,
                       const QByteArray &data = QByteArray(), bool remote = false);
 QByteArray variableBytes(quint32 id, FrameFormat format = FrameFormat::Standard,
                          const QByteArray &data = QByteArray(), bool remote = false);
+// Fixed standard data frames with identifiers 0, 1, ... count - 1, no data.
+QByteArray fixedFramesCountingUp(quint32 count);
 
 #endif // TAVICON_TEST_FRAMES_H
