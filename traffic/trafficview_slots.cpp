@@ -61,9 +61,10 @@ bool MainWindow::showStatisticsRow(const CanFrame &frame, FrameFraming framing)
     return true;
 }
 
-// New items for the eight columns; a null format text (a received fixed frame
-// of unknown format) leaves that cell as it is. The view learns of the new
-// row once, not cell by cell.
+// The eight columns' texts, in new items or in those of the row the ring
+// comes round to; a null format text (a received fixed frame of unknown
+// format) leaves that cell as it is. The view learns of the new row once, not
+// cell by cell.
 void MainWindow::fillTrafficRow(int row, const QStringList &texts)
 {
     QTableWidget *view = ui->tableWidget;
@@ -75,7 +76,6 @@ void MainWindow::fillTrafficRow(int row, const QStringList &texts)
         for (int column = 0; column < columns; ++column) {
             if (column == TrafficColumn::Format && texts.at(column).isNull())
                 continue;
-            // A row that comes round again in the ring keeps its items.
             QTableWidgetItem *item = view->item(row, column);
             if (auto *cell = dynamic_cast<TrafficCell *>(item); cell && !view->isSortingEnabled())
                 cell->setTextQuietly(texts.at(column));
