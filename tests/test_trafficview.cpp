@@ -119,6 +119,7 @@ private slots:
     void cellsLookAsTheStandardDelegatePaintsThem();
     void eachDeliverySelectsItsLastRowRepaintsWait();
     void rowSentMeanwhileIsShownAtTheRepaint();
+    void firstRowAfterAQuietSpellShowsAtOnce();
     void pausedDeliveriesLeaveTheViewWhereItIs();
 };
 
@@ -568,6 +569,20 @@ void TestTrafficView::rowSentMeanwhileIsShownAtTheRepaint()
     QCOMPARE(f.cell(300, 1), QStringLiteral("发送"));
     paintedRows(view);
     QVERIFY(view->viewport()->rect().contains(view->visualRect(view->model()->index(300, 0))));
+}
+
+// The repaint interval counts from the last repaint: after a quiet spell a
+// new row is painted on the next pass of the event loop.
+void TestTrafficView::firstRowAfterAQuietSpellShowsAtOnce()
+{
+    ReceiveFixture f;
+    QWidget *rows = f.trafficView()->viewport();
+    f.deliver(framesWithIds({1}));
+    QTest::qWait(200);
+    f.deliver(framesWithIds({2}));
+    QCoreApplication::processEvents();
+    QVERIFY(rows->updatesEnabled());
+    QCOMPARE(f.cell(1, 5), idText(2));
 }
 
 // While paused, arriving frames do not pull the view back to the last row.

@@ -10,9 +10,10 @@
 TrafficRefresh::TrafficRefresh(QTableWidget *view, int repaintMs)
     : QObject(view)
     , view(view)
+    , repaintMs(repaintMs)
 {
     repaintTimer.setSingleShot(true);
-    repaintTimer.setInterval(repaintMs);
+    repaintTimer.setTimerType(Qt::PreciseTimer);   // a coarse timer may come 5 % late
     connect(&repaintTimer, &QTimer::timeout, this, &TrafficRefresh::resumeRepaint);
 }
 
@@ -61,7 +62,11 @@ void TrafficRefresh::holdRepaint()
         return;
     for (QWidget *part : heldParts())
         part->setUpdatesEnabled(false);
-    repaintTimer.start();
+    // The interval counts from the last repaint, however long that took: the
+    // pace holds on a busy machine, and the first rows after a quiet spell
+    // show at once.
+    const qint64 sinceRepaint = lastRepaint.isValid() ? lastRepaint.elapsed() : repaintMs;
+    repaintTimer.start(int(qBound(qint64(0), qint64(repaintMs) - sinceRepaint, qint64(repaintMs))));
 }
 
 void TrafficRefresh::resumeRepaint()
@@ -70,6 +75,7 @@ void TrafficRefresh::resumeRepaint()
         scrollToCurrent();
     for (QWidget *part : heldParts())
         part->setUpdatesEnabled(true);
+    lastRepaint.start();
 }
 
 void TrafficRefresh::rowWritten(int row, const QString &styleSheet)

@@ -1,6 +1,7 @@
 #ifndef TAVICON_TRAFFICREFRESH_H
 #define TAVICON_TRAFFICREFRESH_H
 
+#include <QElapsedTimer>
 #include <QList>
 #include <QObject>
 #include <QString>
@@ -12,7 +13,8 @@ class QWidget;
 // Keeps showing traffic cheap however fast rows arrive. While a delivery of
 // received bytes is shown, the newest row is selected once, at its end; the
 // parts of the table that change are repainted at most once per repaint
-// interval, and the view scrolls to the newest row right before.
+// interval (counted from the last repaint), and the view scrolls to the
+// newest row right before.
 class TrafficRefresh : public QObject
 {
 public:
@@ -34,7 +36,9 @@ private:
     void scrollToCurrent();
 
     QTableWidget *view;
+    const int repaintMs;
     QTimer repaintTimer;
+    QElapsedTimer lastRepaint;
     bool inDelivery = false;
     bool scrollPending = false;
     int pendingRow = -1;

@@ -21,7 +21,7 @@ const QString kTooManyIdentifiers = QStringLiteral("Display area can display the
 constexpr int kMaxRowLimit = 1000000;
 
 // About 22 repaints a second: smooth to the eye, cheap under a saturated bus.
-constexpr int kTrafficRepaintMs = 42;
+constexpr int kTrafficRepaintMs = 44;
 
 } // namespace
 
