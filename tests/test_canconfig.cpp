@@ -16,6 +16,7 @@
 #include "support/frames.h"
 #include "support/modaldialogs.h"
 #include "support/receivefixture.h"
+#include "support/testfiles.h"
 
 namespace {
 
@@ -30,19 +31,6 @@ void selectText(QComboBox *box, const QString &text)
     if (index < 0)
         qFatal("no item %s", qPrintable(text));
     box->setCurrentIndex(index);
-}
-
-QByteArray fileBytes(const QString &name)
-{
-    QFile file(name);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<none>");
-}
-
-void writeFile(const QString &name, const QByteArray &bytes)
-{
-    QFile file(name);
-    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size())
-        qFatal("cannot write %s", qPrintable(name));
 }
 
 // The state of the timing panel and the settings cfg.txt carries, in one text.
@@ -253,7 +241,7 @@ void TestCanConfig::configFileLoading()
     if (file == "<directory>")
         QVERIFY(QDir().mkdir(QStringLiteral("cfg.txt")));
     else if (!file.isEmpty())
-        writeFile(QStringLiteral("cfg.txt"), file == "<empty>" ? QByteArray() : file);
+        writeFileBytes(QStringLiteral("cfg.txt"), file == "<empty>" ? QByteArray() : file);
     MainWindow started;
     QCOMPARE(pageState(started), state);
 }
@@ -454,7 +442,7 @@ void TestCanConfig::receiveTableAndFile()
     QCOMPARE(h.statusText(), QStringLiteral("before"));      // success says nothing
     QCOMPARE(fileBytes(QStringLiteral("receiveID.txt")), QByteArray("0x00000000\n1ABCDEF0\n 7ff \n"));
 
-    writeFile(QStringLiteral("receiveID.txt"), "\xEF\xBB\xBF" "0x00000000\n1ABCDEF0\r\n 7ff \n\n123\n");
+    writeFileBytes(QStringLiteral("receiveID.txt"), "\xEF\xBB\xBF" "0x00000000\n1ABCDEF0\r\n 7ff \n\n123\n");
     MainWindow restarted;
     auto *loaded = restarted.findChild<QTableWidget *>(QStringLiteral("tableWidget_5"));
     QCOMPARE(loaded->rowCount(), 3);

@@ -5,6 +5,7 @@
 
 #include "support/frames.h"
 #include "support/trafficlog.h"
+#include "support/testfiles.h"
 #include "traffic/logreader.h"
 #include "traffic/traffictext.h"
 
@@ -114,10 +115,8 @@ void TestLogReader::files()
     QFETCH(QList<int>, rowLines);
     QFETCH(QList<int>, faultLines);
     QTemporaryDir dir;
-    QFile file(dir.filePath("log.txt"));
-    QVERIFY(file.open(QIODevice::WriteOnly) && file.write(content) == content.size());
-    file.close();
-    const TrafficLog log = readTrafficLog(file.fileName());
+    writeFileBytes(dir.filePath("log.txt"), content);
+    const TrafficLog log = readTrafficLog(dir.filePath("log.txt"));
     QCOMPARE(int(log.status), status);
     QList<int> lines;
     for (const LogRow &row : log.rows)

@@ -39,13 +39,6 @@ Ids idRange(quint32 first, int count)
     return ids;
 }
 
-void setRowLimit(WindowHarness &f, const QString &text)
-{
-    QLineEdit *edit = f.widget<QLineEdit>("lineEditTotal");
-    edit->selectAll();
-    QTest::keyClicks(edit, text);
-}
-
 // The identifiers of each automatic file, oldest file first; every file must
 // start with the header line.
 FileIds autoFiles(const WindowHarness &f)
@@ -124,7 +117,7 @@ void TestLogSave::saveWalk()
     QFETCH(Ids, expected);
     ReceiveFixture f;
     clearStatus(f);
-    setRowLimit(f, limit);
+    f.setRowLimit(limit);
     if (statistics) {
         f.click("checkBoxOnlyRev");
         f.click("checkBoxOverlayDisplay");
@@ -224,7 +217,7 @@ void TestLogSave::switchOn()
     QFETCH(Ids, expected);
     ReceiveFixture f;
     clearStatus(f);
-    setRowLimit(f, limit);
+    f.setRowLimit(limit);
     if (frames > 0)
         f.deliver(framesFrom(0, frames));
     f.click("checkBoxAutoSave");
@@ -238,7 +231,7 @@ void TestLogSave::followsTheView()
 {
     ReceiveFixture f;
     clearStatus(f);
-    setRowLimit(f, QStringLiteral("650"));
+    f.setRowLimit(QStringLiteral("650"));
     f.click("checkBoxAutoSave");
     f.deliver(framesFrom(0, 600));
     QVERIFY(waitForTick(f));
@@ -276,7 +269,7 @@ void TestLogSave::resets()
     for (const QString &name : clicks)
         f.click(name.toLatin1().constData());
     if (!limit.isEmpty())
-        setRowLimit(f, limit);
+        f.setRowLimit(limit);
     QCOMPARE(autoFiles(f), FileIds {idRange(0, 8)});
     QVERIFY(waitForTick(f));
     QCOMPARE(autoFiles(f), (FileIds {idRange(0, 8), Ids()}));
@@ -321,7 +314,7 @@ void TestLogSave::everyRowOnceAcrossLaps()
     QFETCH(int, frames);
     QFETCH(int, files);
     ReceiveFixture f;
-    setRowLimit(f, limit);
+    f.setRowLimit(limit);
     f.click("checkBoxAutoSave");
     f.deliver(framesFrom(0, frames));
     QVERIFY(waitForTick(f));
@@ -345,7 +338,7 @@ void TestLogSave::rowLimitOneAtLineRate()
     QVERIFY(emulator.isRunning());
     WindowHarness f;
     f.openPort(emulator.portName());
-    setRowLimit(f, QStringLiteral("1"));
+    f.setRowLimit(QStringLiteral("1"));
     f.click("checkBoxAutoSave");
     QSignalSpy ticks(runningAutoSaveTimer(f.window()), &QTimer::timeout);
     const quint64 before = receiveStats().canFrames;
@@ -373,7 +366,7 @@ void TestLogSave::rowLimitOneAtLineRate()
 void TestLogSave::failedWritesReported()
 {
     ReceiveFixture f;
-    setRowLimit(f, QStringLiteral("3"));
+    f.setRowLimit(QStringLiteral("3"));
     f.click("checkBoxAutoSave");
     const QString first = autoLogFiles(f.workDir()).value(0);
     const QString failed = QStringLiteral("自动保存失败：%1").arg(relativeName(first));
@@ -403,7 +396,7 @@ void TestLogSave::fileNotCreatedReported()
 {
     const QRegularExpression failed(QStringLiteral("^自动保存失败：\\d{8}_\\d{6}_\\d{3}\\.txt$"));
     ReceiveFixture f;
-    setRowLimit(f, QStringLiteral("3"));
+    f.setRowLimit(QStringLiteral("3"));
     f.click("checkBoxAutoSave");
     QVERIFY(waitForTick(f));
     f.deliver(framesFrom(0, 4));                            // wraps: frame 3 waits for a new file

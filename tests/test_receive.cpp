@@ -20,11 +20,6 @@ QStringList shownIds(ReceiveFixture &f)
     return ids;
 }
 
-QString idText(quint32 id)
-{
-    return QStringLiteral("0x%1").arg(id, 8, 16, QLatin1Char('0'));
-}
-
 } // namespace
 
 class TestReceive : public QObject

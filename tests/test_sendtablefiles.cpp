@@ -8,6 +8,7 @@
 
 #include "app/textfile.h"
 #include "support/windowharness.h"
+#include "support/testfiles.h"
 
 namespace {
 // Each row as its cell texts joined by "|"; an enable cell adds "+" when checked.
@@ -21,11 +22,6 @@ QStringList rowTexts(const QTableWidget *table)
         rows << cells.join('|');
     }
     return rows;
-}
-QByteArray fileBytes(const QString &name)
-{
-    QFile file(name);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 } // namespace
 
@@ -120,8 +116,8 @@ void TestSendTableFiles::load()
     QFETCH(QStringList, rows);
     QFETCH(int, count);
     WindowHarness h;
-    QFile out(file);
-    QVERIFY(bytes.isEmpty() || (out.open(QIODevice::WriteOnly) && out.write(bytes) && out.flush()));
+    if (!bytes.isEmpty())
+        writeFileBytes(file, bytes);
     MainWindow restarted;
     auto *t = restarted.findChild<QTableWidget *>(table);
     QCOMPARE(t->rowCount(), count);

@@ -9,6 +9,7 @@
 
 #include "support/ptypair.h"
 #include "support/windowharness.h"
+#include "support/testfiles.h"
 
 namespace {
 
@@ -54,12 +55,6 @@ QByteArray malformedContent(const QString &kind, const QByteArray &line)
     return bytes;
 }
 
-QByteArray readAll(const QString &name)
-{
-    QFile file(name);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
-}
-
 // Starts the window on `content`, saves the file and returns what was saved.
 QByteArray startAndSave(const StartFile &file, const QByteArray &content)
 {
@@ -75,7 +70,7 @@ QByteArray startAndSave(const StartFile &file, const QByteArray &content)
             w.widget<QLineEdit>(edit)->setText(QStringLiteral("3"));
     }
     w.click(file.saveButton);
-    return readAll(QString::fromLatin1(file.name));
+    return fileBytes(QString::fromLatin1(file.name));
 }
 
 } // namespace

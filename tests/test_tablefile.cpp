@@ -5,20 +5,8 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include "support/testfiles.h"
 #include "txtables/tablefile.h"
-
-namespace {
-QByteArray fileBytes(const char *name)
-{
-    QFile file(name);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-void putFile(const char *name, const QByteArray &bytes)
-{
-    QFile file(name);
-    QVERIFY(file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size());
-}
-} // namespace
 
 class TestTableFile : public QObject
 {
@@ -54,7 +42,7 @@ void TestTableFile::read()
     QFETCH(TableFileRows, rows);
     TableFileRows got{{"old"}};
     QVERIFY(!readTableFile("t.txt", 3, &got) && got == TableFileRows{{"old"}});   // no file
-    putFile("t.txt", bytes);
+    writeFileBytes("t.txt", bytes);
     QVERIFY(readTableFile("t.txt", 3, &got));
     QCOMPARE(got, rows);
 }
@@ -77,7 +65,7 @@ void TestTableFile::save()
     QFETCH(TableFileRows, rows);
     QFETCH(QString, fault);
     QFETCH(QByteArray, bytes);
-    putFile("t.txt", "old\n");
+    writeFileBytes("t.txt", "old\n");
     QCOMPARE(saveTableFile("t.txt", rows), fault);
     QCOMPARE(fileBytes("t.txt"), bytes);
 }

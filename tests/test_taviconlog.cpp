@@ -14,6 +14,7 @@
 #include "support/ptypair.h"
 #include "support/trafficlog.h"
 #include "support/windowharness.h"
+#include "support/testfiles.h"
 
 namespace {
 
@@ -109,9 +110,7 @@ void TestTaviconLog::commandLine()
     writeTrafficLog(d, "20261207_100000_000.txt", {{"0", R, "10:00:00 500", D, Std, "0x00000001", "0", " "},
                                                    {"1", R, "10:00:00 600", D, Std, "0x00000800", "0", " "},
                                                    {"2", R, "10:00"}});
-    QFile settings(dir.filePath("cfg.txt"));
-    QVERIFY(settings.open(QIODevice::WriteOnly) && settings.write("0,1000Kbps,0,00,00,00,00,ff,ff,ff,ff,0,0\n") > 0);
-    settings.close();
+    writeFileBytes(dir.filePath("cfg.txt"), "0,1000Kbps,0,00,00,00,00,ff,ff,ff,ff,0,0\n");
 
     const Run result = run(QStringLiteral(TAVICON_LOG), arguments, d, true);
     QCOMPARE(result.status, status);
@@ -194,12 +193,10 @@ void TestTaviconLog::otherToolsReadTheOutput()
 
     const Run asc = run(log2asc, {"-I", "out.log", "-O", "can-utils.asc", "can0"}, window.workDir());
     QCOMPARE(asc.status, 0);
-    QFile file(QDir(window.workDir()).filePath("can-utils.asc"));
-    QVERIFY(file.open(QIODevice::ReadOnly));
     const QRegularExpression frameLine(QStringLiteral("^\\s*\\d+\\.\\d+\\s+1\\s+[0-9A-F]+x?\\s+Rx\\s+[dr]\\s"),
                                        QRegularExpression::MultilineOption);
     int frameLines = 0;
-    for (auto match = frameLine.globalMatch(QString::fromLatin1(file.readAll())); match.hasNext(); match.next())
+    for (auto match = frameLine.globalMatch(QString::fromLatin1(fileBytes(QDir(window.workDir()).filePath("can-utils.asc")))); match.hasNext(); match.next())
         ++frameLines;
     QCOMPARE(frameLines, rows.size());
 }

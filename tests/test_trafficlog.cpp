@@ -5,6 +5,8 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include "support/testfiles.h"
+
 #include "traffic/trafficlog.h"
 
 namespace {
@@ -20,19 +22,6 @@ QStringList padding()
 QString blanks(int n)
 {
     return QString(n, QLatin1Char(' '));
-}
-
-QByteArray readAll(const QString &name)
-{
-    QFile file(name);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
-}
-
-void writeFile(const QString &name, const QByteArray &content)
-{
-    QFile file(name);
-    QVERIFY(file.open(QIODevice::WriteOnly));
-    file.write(content);
 }
 
 } // namespace
@@ -115,17 +104,17 @@ void TestTrafficLog::newNameWhenTaken()
     const QString previous = QDir::currentPath();
     QVERIFY(QDir::setCurrent(dir.path()));
     const QDateTime time(QDate(2026, 12, 8), QTime(10, 15, 0, 123));
-    writeFile("20261208_101500_123.txt", "first");
-    writeFile("20261208_101500_123_2.txt", "second");
+    writeFileBytes("20261208_101500_123.txt", "first");
+    writeFileBytes("20261208_101500_123_2.txt", "second");
 
     QString name;
     const bool created = createAutoLogFile(time, "third\n", &name);
     QDir::setCurrent(previous);
     QVERIFY(created);
     QCOMPARE(name, QStringLiteral("20261208_101500_123_3.txt"));
-    QCOMPARE(readAll(dir.filePath("20261208_101500_123.txt")), QByteArray("first"));
-    QCOMPARE(readAll(dir.filePath("20261208_101500_123_2.txt")), QByteArray("second"));
-    QCOMPARE(readAll(dir.filePath(name)), QByteArray("third\n"));
+    QCOMPARE(fileBytes(dir.filePath("20261208_101500_123.txt")), QByteArray("first"));
+    QCOMPARE(fileBytes(dir.filePath("20261208_101500_123_2.txt")), QByteArray("second"));
+    QCOMPARE(fileBytes(dir.filePath(name)), QByteArray("third\n"));
 }
 
 QTEST_GUILESS_MAIN(TestTrafficLog)

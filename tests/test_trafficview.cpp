@@ -29,11 +29,6 @@ QByteArray framesWithIds(std::initializer_list<quint32> ids)
     return bytes;
 }
 
-QString idText(quint32 id)
-{
-    return QStringLiteral("0x%1").arg(id, 8, 16, QLatin1Char('0'));
-}
-
 int itemCount(QTableWidget *view)
 {
     int count = 0;
@@ -41,13 +36,6 @@ int itemCount(QTableWidget *view)
         for (int c = 0; c < view->columnCount(); ++c)
             count += view->item(r, c) != nullptr;
     return count;
-}
-
-void setRowLimit(ReceiveFixture &f, const QString &text)
-{
-    QLineEdit *edit = f.widget<QLineEdit>("lineEditTotal");
-    edit->selectAll();
-    QTest::keyClicks(edit, text);
 }
 
 // The rows area as it stands in the window's backing store, painted anew.
@@ -164,7 +152,7 @@ void TestTrafficView::receivedColumns()
 void TestTrafficView::unknownFormatKeepsColumnFour()
 {
     ReceiveFixture f;
-    setRowLimit(f, QStringLiteral("2"));
+    f.setRowLimit(QStringLiteral("2"));
     QByteArray odd = fixedBytes(0x42, FrameFormat::Standard, QByteArray::fromHex("01"));
     odd[3] = 3;                                             // format byte neither 1 nor 2
     odd[19] = char(commandSum(odd.constData(), 2, 19));
@@ -199,7 +187,7 @@ void TestTrafficView::ringWrapsAtDefaultLimit()
 void TestTrafficView::ringWrapsAtSmallLimit()
 {
     ReceiveFixture f;
-    setRowLimit(f, QStringLiteral("5"));
+    f.setRowLimit(QStringLiteral("5"));
     QCOMPARE(f.trafficView()->rowCount(), 5);
     f.deliver(framesWithIds({1, 2, 3, 4, 5, 6, 7}));
     const QStringList expected{idText(6), idText(7), idText(3), idText(4), idText(5)};
@@ -216,7 +204,7 @@ void TestTrafficView::editedCellShowsUntilItsRowComesRound()
 {
     ReceiveFixture f;
     QTableWidget *view = f.trafficView();
-    setRowLimit(f, QStringLiteral("2"));
+    f.setRowLimit(QStringLiteral("2"));
     f.deliver(framesWithIds({1, 2}));
     QSignalSpy changed(view, &QTableWidget::cellChanged);
     view->edit(view->model()->index(0, 5));
@@ -259,7 +247,7 @@ void TestTrafficView::rowLimitEdits()
     f.deliver(framesWithIds({1, 2, 3}));
     QLineEdit *edit = f.widget<QLineEdit>("lineEditTotal");
     if (keystrokes)
-        setRowLimit(f, typed);
+        f.setRowLimit(typed);
     else
         edit->setText(typed);
     QCOMPARE(edit->text(), typed);
@@ -289,7 +277,7 @@ void TestTrafficView::deletingCharactersOneByOne()
     QCOMPARE(itemCount(f.trafficView()), 0);
 
     // Select all and delete: back to the current limit, view emptied.
-    setRowLimit(f, QStringLiteral("30"));
+    f.setRowLimit(QStringLiteral("30"));
     f.deliver(framesWithIds({6}));
     edit->selectAll();
     QTest::keyClick(edit, Qt::Key_Delete);
@@ -398,7 +386,7 @@ void TestTrafficView::statisticsClearKeepsIdentifierRows()
 void TestTrafficView::statisticsRefusal()
 {
     ReceiveFixture f;
-    setRowLimit(f, QStringLiteral("3"));
+    f.setRowLimit(QStringLiteral("3"));
     enterStatisticsMode(f);
     // One delivery: the third identifier finds no row; the frames after it in
     // the same delivery are still shown.
@@ -427,7 +415,7 @@ void TestTrafficView::statisticsRefusal()
 void TestTrafficView::statisticsWithRowLimitOne()
 {
     ReceiveFixture f;
-    setRowLimit(f, QStringLiteral("1"));
+    f.setRowLimit(QStringLiteral("1"));
     enterStatisticsMode(f);
     f.deliver(framesWithIds({0xA}));
     QCOMPARE(f.cell(0, 5), idText(0xA));
@@ -440,7 +428,7 @@ void TestTrafficView::statisticsWithRowLimitOne()
 void TestTrafficView::manyIdentifiersInStatisticsMode()
 {
     ReceiveFixture f;
-    setRowLimit(f, QStringLiteral("5000"));
+    f.setRowLimit(QStringLiteral("5000"));
     enterStatisticsMode(f);
     QByteArray bytes;
     for (quint32 id = 0; id < 3000; ++id)

@@ -26,6 +26,11 @@ QByteArray variableBytes(quint32 id, FrameFormat format, const QByteArray &data,
     return encodeVariableFrame(makeFrame(id, format, data, remote));
 }
 
+QString idText(quint32 id)
+{
+    return QStringLiteral("0x%1").arg(id, 8, 16, QLatin1Char('0'));
+}
+
 QByteArray fixedFramesCountingUp(quint32 count)
 {
     QByteArray bytes;

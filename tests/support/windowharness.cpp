@@ -3,22 +3,22 @@
 #include <QAbstractButton>
 #include <QComboBox>
 #include <QDir>
+#include <QLineEdit>
 #include <QFile>
 #include <QStatusBar>
 #include <QTableWidget>
 #include <QTest>
 #include <QToolBox>
 
+#include "support/testfiles.h"
+
 WindowHarness::WindowHarness(const QHash<QString, QByteArray> &startFiles)
     : previousDir(QDir::currentPath())
 {
     if (!dir.isValid() || !QDir::setCurrent(dir.path()))
         qFatal("cannot enter a temporary working directory");
-    for (auto file = startFiles.cbegin(); file != startFiles.cend(); ++file) {
-        QFile out(file.key());
-        if (!out.open(QIODevice::WriteOnly) || out.write(file.value()) != file.value().size())
-            qFatal("cannot write a start-up file");
-    }
+    for (auto file = startFiles.cbegin(); file != startFiles.cend(); ++file)
+        writeFileBytes(file.key(), file.value());
     nextTrafficRow = 0;
     statisticsIds.clear();
     savedRowCount = 0;
@@ -35,6 +35,13 @@ WindowHarness::~WindowHarness()
 QString WindowHarness::statusText() const
 {
     return widget<QStatusBar>("statusbar")->currentMessage();
+}
+
+void WindowHarness::setRowLimit(const QString &text)
+{
+    QLineEdit *edit = widget<QLineEdit>("lineEditTotal");
+    edit->selectAll();
+    QTest::keyClicks(edit, text);
 }
 
 void WindowHarness::click(const char *buttonName)

@@ -36,6 +36,8 @@ public:
     }
 
     QString statusText() const;
+    // Types a new row limit into the traffic view's limit box, as a user would.
+    void setRowLimit(const QString &text);
     void click(const char *buttonName);
     // Types the port path into the port box and clicks the open button.
     void openPort(const QString &path, const QString &speed = QStringLiteral("2000000"));
