@@ -12,7 +12,6 @@
 #include <QDir>
 #include <QLoggingCategory>
 #include <QSerialPort>
-#include <QTemporaryDir>
 
 #include <cstdio>
 
@@ -44,8 +43,6 @@ int main(int argc, char *argv[])
     const qint64 frames = app.numberOption(QStringLiteral("--frames"), 100000);
     const int lineRate = 10000;   // 2,000,000 baud: 10,000 fixed frames/s
 
-    QTemporaryDir dir;
-    QDir::setCurrent(dir.path());
     EmulatorProcess emulator;
     if (!emulator.isRunning()) {
         std::fprintf(stderr, "the converter emulator did not start\n");
@@ -57,9 +54,7 @@ int main(int argc, char *argv[])
     qint64 logged = 0;
     double maxBlockMs = 0;
     {
-        nextTrafficRow = 0;
-        statisticsIds.clear();
-        savedRowCount = 0;
+        resetWindowState();
         MainWindow window;
         window.show();
         child<QComboBox>(window, "cbBoxPort")->setEditText(emulator.portName());
@@ -78,7 +73,7 @@ int main(int argc, char *argv[])
         maxBlockMs = monitor.longestMs();
     }
 
-    for (const QString &file : autoLogFiles(dir.path())) {
+    for (const QString &file : autoLogFiles(QDir::currentPath())) {
         ++files;
         const QStringList lines = logLines(file);
         for (qsizetype i = 1; i < lines.size(); ++i) {

@@ -5,18 +5,21 @@
 // it until the window has taken what the converter sent.
 
 #include <QApplication>
+#include <QDir>
 #include <QElapsedTimer>
 #include <QLoggingCategory>
 #include <QStringList>
 #include <QEventLoop>
 #include <QSerialPort>
+#include <QTemporaryDir>
 #include <QTimer>
 
+#include "app/mainwindow.h"
 #include "link/receivestats.h"
 
-// The benchmarks' application: offscreen unless a platform is named, and
-// without the debug channel (the variable-length encoder reports every frame
-// there).
+// The benchmarks' application: offscreen unless a platform is named, without
+// the debug channel (the variable-length encoder reports every frame there),
+// and working in a fresh temporary folder, where the window keeps its files.
 class BenchApplication : public QApplication
 {
 public:
@@ -24,6 +27,7 @@ public:
         : QApplication(offscreenUnlessNamed(argc), argv)
     {
         QLoggingCategory::setFilterRules(QStringLiteral("default.debug=false"));
+        QDir::setCurrent(workDir.path());
     }
 
     // The number after `option` on the command line, or `fallback`.
@@ -35,6 +39,8 @@ public:
     }
 
 private:
+    QTemporaryDir workDir;
+
     static int &offscreenUnlessNamed(int &argc)
     {
         if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
@@ -42,6 +48,14 @@ private:
         return argc;
     }
 };
+
+// The program-wide values a new window starts from, as at program start.
+inline void resetWindowState()
+{
+    nextTrafficRow = 0;
+    statisticsIds.clear();
+    savedRowCount = 0;
+}
 
 // Longest gap between ticks of a 1 ms timer: how long the event loop was busy
 // without coming back for other events.

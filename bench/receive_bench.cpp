@@ -15,7 +15,6 @@
 #include <QLoggingCategory>
 #include <QSerialPort>
 #include <QTableWidget>
-#include <QTemporaryDir>
 #include <QTimer>
 
 #include <sys/resource.h>
@@ -91,8 +90,7 @@ RunResult runWindow(const QString &framing, bool statistics, qint64 frames, int 
         std::fprintf(stderr, "the converter emulator did not start\n");
         return result;
     }
-    nextTrafficRow = 0;
-    statisticsIds.clear();
+    resetWindowState();
     MainWindow window;
     window.show();
     child<QComboBox>(window, "cbBoxPort")->setEditText(emulator.portName());
@@ -183,8 +181,6 @@ int main(int argc, char *argv[])
     const qint64 frames = app.numberOption(QStringLiteral("--frames"), 200000);
     const qint64 lineRate = 10000;   // 2,000,000 baud: 200,000 bytes/s, 10,000 fixed frames/s
 
-    QTemporaryDir dir;
-    QDir::setCurrent(dir.path());
 
     if (args.contains(QStringLiteral("--line-rate-only"))) {
         const RunResult r = runWindow(QStringLiteral("fixed"), false, lineRate * 5, int(lineRate));

@@ -14,7 +14,6 @@
 #include <QLoggingCategory>
 #include <QSerialPort>
 #include <QTableWidget>
-#include <QTemporaryDir>
 #include <QTimer>
 
 #include <algorithm>
@@ -241,8 +240,6 @@ void autoSendTiming()
 int main(int argc, char *argv[])
 {
     BenchApplication app(argc, argv);
-    QTemporaryDir dir;
-    QDir::setCurrent(dir.path());
     replyLatency();
     autoSendTiming();
     return 0;

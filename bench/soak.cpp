@@ -22,7 +22,6 @@
 #include <QLoggingCategory>
 #include <QSerialPort>
 #include <QTableWidget>
-#include <QTemporaryDir>
 
 #include <cstdio>
 
@@ -137,17 +136,13 @@ int main(int argc, char *argv[])
     const int minutes = qMax(1, app.arguments().value(1, QStringLiteral("10")).toInt());
     const qint64 frames = qint64(kLineRate) * 60 * minutes;
 
-    QTemporaryDir dir;
-    QDir::setCurrent(dir.path());
     EmulatorProcess emulator;
     if (!emulator.isRunning()) {
         std::fprintf(stderr, "the converter emulator did not start\n");
         return 1;
     }
 
-    nextTrafficRow = 0;
-    statisticsIds.clear();
-    savedRowCount = 0;
+    resetWindowState();
     auto window = std::make_unique<MainWindow>();
     MainWindow &w = *window;
     w.show();
@@ -232,7 +227,7 @@ int main(int argc, char *argv[])
         }
     });
 
-    LogFollower log(dir.path(), frames);
+    LogFollower log(QDir::currentPath(), frames);
     QTimer follow;
     QObject::connect(&follow, &QTimer::timeout, [&] { log.poll(96 * 1024); });
 

@@ -9,7 +9,6 @@
 #include <QElapsedTimer>
 #include <QFile>
 #include <QLoggingCategory>
-#include <QTemporaryDir>
 
 #include <cstdio>
 
@@ -21,8 +20,6 @@ int main(int argc, char *argv[])
     BenchApplication app(argc, argv);
     constexpr int kLines = 100000;
 
-    QTemporaryDir dir;
-    QDir::setCurrent(dir.path());
     QFile manual(QStringLiteral("manual.txt"));
     if (!manual.open(QIODevice::WriteOnly))
         return 1;
