@@ -475,7 +475,8 @@ void TestTrafficView::cellsLookAsTheStandardDelegatePaintsThem_data()
 {
     QTest::addColumn<QString>("situation");
     for (const char *situation :
-         {"normal", "statistics", "narrow columns", "edited cells", "focused view", "disabled view", "styled window"})
+         {"normal", "statistics", "narrow columns", "no word wrap", "edited cells", "focused view", "disabled view",
+          "styled window"})
         QTest::newRow(situation) << QString::fromLatin1(situation);
 }
 
@@ -497,6 +498,9 @@ void TestTrafficView::cellsLookAsTheStandardDelegatePaintsThem()
         for (int column = 0; column < view->columnCount(); ++column)
             view->setColumnWidth(column, 14 + 9 * column);
         view->setRowHeight(38, 9);
+    } else if (situation == QLatin1String("no word wrap")) {
+        view->setWordWrap(false);
+        view->setColumnWidth(7, 61);
     } else if (situation == QLatin1String("edited cells")) {
         view->item(37, 7)->setText(QStringLiteral("two\nlines of a long text typed by hand"));
         view->item(38, 5)->setText(QStringLiteral("接受 接受 接受 接受 接受"));

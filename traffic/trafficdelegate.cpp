@@ -102,11 +102,12 @@ bool TrafficItemDelegate::paintPlainText(QPainter *painter, const QStyleOptionVi
     }
     if (opt.features & (QStyleOptionViewItem::HasCheckIndicator | QStyleOptionViewItem::HasDecoration))
         return false;
-    if (opt.state & (QStyle::State_HasFocus | QStyle::State_Editing))
+    if (opt.state & QStyle::State_Editing)
         return false;
     if (opt.text.isEmpty() || !opt.showDecorationSelected)
         return false;
 
+    asciiGlyphs.setFont(opt.font);
     if (opt.font != layoutFont) {
         layouts.clear();
         textRects.clear();
@@ -123,9 +124,6 @@ bool TrafficItemDelegate::paintPlainText(QPainter *painter, const QStyleOptionVi
     const int margin = style->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, widget) + 1;
     const QRect textRect = cellText->translated(opt.rect.topLeft()).adjusted(margin, 0, -margin, 0);
     const LayoutKey textKey = layoutKey(opt, textRect);
-    const LaidOutText *text = laidOutText(textKey, opt);
-    if (!text)
-        return false;
 
     QPalette::ColorGroup group = (opt.state & QStyle::State_Enabled) ? QPalette::Normal : QPalette::Disabled;
     if (group == QPalette::Normal && !(opt.state & QStyle::State_Active))
@@ -137,12 +135,26 @@ bool TrafficItemDelegate::paintPlainText(QPainter *painter, const QStyleOptionVi
     else
         textColour = styleSheetStyle ? opt.palette.text().color() : opt.palette.color(group, QPalette::Text);
 
+    // A text of plain ASCII on one line, left aligned: drawn as its glyphs
+    // straight away, where a one-line text stands in the same box.
+    QGlyphRun glyphs;
+    if (QStyle::visualAlignment(opt.direction, opt.displayAlignment).testFlag(Qt::AlignLeft)
+        && asciiGlyphs.glyphRun(opt.text, textRect.width(), opt.textElideMode, textKey.wrap, &glyphs)) {
+        LayoutKey probeKey = textKey;
+        probeKey.text = QStringLiteral("0");
+        const LaidOutText *probe = laidOutText(probeKey, opt);
+        drawCell(painter, opt, style, textColour, [&](const QPointF &origin) { painter->drawGlyphRun(origin, glyphs); },
+                 QPointF(textRect.topLeft()) + probe->offset);
+        return true;
+    }
+    const LaidOutText *text = laidOutText(textKey, opt);
+
     // A text drawn before is likely drawn again (a fixed column text, the time
     // of several frames): its finished cell is kept and copied from then on.
     QImage *store = nullptr;
     QRect storeRect;
     if (text->drawn == 0 || !cellCanBeCopied(painter, opt, &store, &storeRect)) {
-        drawCell(painter, opt, style, textColour, text, textRect);
+        drawLaidOutCell(painter, opt, style, textColour, text, textRect);
         ++text->drawn;
         return true;
     }
@@ -156,14 +168,23 @@ bool TrafficItemDelegate::paintPlainText(QPainter *painter, const QStyleOptionVi
         painter->drawImage(opt.rect.topLeft(), *cell);
         return true;
     }
-    drawCell(painter, opt, style, textColour, text, textRect);
+    drawLaidOutCell(painter, opt, style, textColour, text, textRect);
     auto *cell = new QImage(store->copy(storeRect));
     cellImages.insert(key, cell, qMax<qsizetype>(1, cell->sizeInBytes() / 1024));
     return true;
 }
 
+void TrafficItemDelegate::drawLaidOutCell(QPainter *painter, const QStyleOptionViewItem &opt, const QStyle *style,
+                                          const QColor &textColour, const LaidOutText *text,
+                                          const QRect &textRect) const
+{
+    drawCell(painter, opt, style, textColour, [&](const QPointF &origin) { text->layout->draw(painter, origin); },
+             QPointF(textRect.topLeft()) + text->offset);
+}
+
 void TrafficItemDelegate::drawCell(QPainter *painter, const QStyleOptionViewItem &opt, const QStyle *style,
-                                   const QColor &textColour, const LaidOutText *text, const QRect &textRect) const
+                                   const QColor &textColour, const std::function<void(const QPointF &)> &drawText,
+                                   const QPointF &textOrigin) const
 {
     painter->save();
     if (painter->hasClipping())
@@ -172,7 +193,17 @@ void TrafficItemDelegate::drawCell(QPainter *painter, const QStyleOptionViewItem
         painter->setClipRect(opt.rect);
     style->drawPrimitive(QStyle::PE_PanelItemViewItem, &opt, painter, opt.widget);
     painter->setPen(textColour);
-    text->layout->draw(painter, QPointF(textRect.topLeft()) + text->offset);
+    drawText(textOrigin);
+    if (opt.state & QStyle::State_HasFocus) {
+        QStyleOptionFocusRect focus;
+        focus.QStyleOption::operator=(opt);
+        focus.rect = style->subElementRect(QStyle::SE_ItemViewItemFocusRect, &opt, opt.widget);
+        focus.state |= QStyle::State_KeyboardFocusChange | QStyle::State_Item;
+        const QPalette::ColorGroup group = (opt.state & QStyle::State_Enabled) ? QPalette::Normal : QPalette::Disabled;
+        focus.backgroundColor =
+            opt.palette.color(group, (opt.state & QStyle::State_Selected) ? QPalette::Highlight : QPalette::Window);
+        style->drawPrimitive(QStyle::PE_FrameFocusRect, &focus, painter, opt.widget);
+    }
     painter->restore();
 }
 
@@ -184,7 +215,7 @@ bool TrafficItemDelegate::cellCanBeCopied(QPainter *painter, const QStyleOptionV
                                           QRect *storeRect) const
 {
     if (opt.backgroundBrush.style() != Qt::NoBrush || (opt.features & QStyleOptionViewItem::Alternate)
-        || painter->hasClipping())
+        || (opt.state & QStyle::State_HasFocus) || painter->hasClipping())
         return false;
     const auto *area = qobject_cast<const QAbstractScrollArea *>(opt.widget);
     if (!area || !area->viewport()->autoFillBackground()
@@ -244,7 +275,7 @@ const TrafficItemDelegate::LaidOutText *TrafficItemDelegate::laidOutText(const L
     const QRect box(QPoint(0, 0), key.size);
     const bool centred = opt.displayAlignment.testFlag(Qt::AlignVCenter);
     int lastVisibleLine = -1;
-    auto probe = layOutText(opt.text, opt.font, textOption, box.width(), centred ? box.height() : -1,
+    auto probe = layOutText(key.text, opt.font, textOption, box.width(), centred ? box.height() : -1,
                                   &lastVisibleLine);
     const QRect layoutRect = QStyle::alignedRect(Qt::LayoutDirectionAuto, opt.displayAlignment,
                                                  probe->boundingRect().size().toSize(), box);
@@ -266,7 +297,7 @@ const TrafficItemDelegate::LaidOutText *TrafficItemDelegate::laidOutText(const L
             if (nextHeight + layoutRect.top() > box.height() + box.top())
                 elideLast = true;
         }
-        QString part = opt.text.mid(line.textStart(), line.textLength());
+        QString part = key.text.mid(line.textStart(), line.textLength());
         if (tooWide || elideLast) {
             if (elideLast) {
                 if (part.endsWith(QChar::LineSeparator))
@@ -288,8 +319,8 @@ const TrafficItemDelegate::LaidOutText *TrafficItemDelegate::laidOutText(const L
     const bool complete = lastVisibleLine < 0 && probe->lineCount() > 0
                           && probe->lineAt(probe->lineCount() - 1).textStart()
                                      + probe->lineAt(probe->lineCount() - 1).textLength()
-                                 == opt.text.size();
-    entry->layout = complete && shown == opt.text ? std::move(probe)
+                                 == key.text.size();
+    entry->layout = complete && shown == key.text ? std::move(probe)
                                                   : layOutText(shown, opt.font, textOption, box.width());
     entry->offset = offset;
     const LaidOutText *result = entry.get();

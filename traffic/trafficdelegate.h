@@ -14,14 +14,18 @@
 #include <QStyledItemDelegate>
 #include <QTextLayout>
 
+#include "traffic/asciiglyphs.h"
+
+#include <functional>
 #include <memory>
 
 // Paints the cells of the traffic view exactly as the standard delegate does,
-// without laying out the same text over and over: a plain text cell is laid
-// out once per text and cell size and then only drawn, and a cell drawn a
-// second time is kept as finished pixels and copied from then on. Cells with
-// anything else (icons, check boxes, focus, an open editor) are left to the
-// standard delegate.
+// without laying out the same text over and over: a one-line text of plain
+// ASCII is drawn from glyphs known per character pair, any other plain text
+// cell is laid out once per text and cell size and then only drawn, and such
+// a cell drawn a second time is kept as finished pixels and copied from then
+// on. Cells with anything else (icons, check boxes, an open editor) are left
+// to the standard delegate.
 class TrafficItemDelegate : public QStyledItemDelegate
 {
 public:
@@ -79,14 +83,17 @@ private:
     };
 
     bool paintPlainText(QPainter *painter, const QStyleOptionViewItem &option) const;
+    void drawLaidOutCell(QPainter *painter, const QStyleOptionViewItem &option, const QStyle *style,
+                         const QColor &textColour, const LaidOutText *text, const QRect &textRect) const;
     void drawCell(QPainter *painter, const QStyleOptionViewItem &option, const QStyle *style, const QColor &textColour,
-                  const LaidOutText *text, const QRect &textRect) const;
+                  const std::function<void(const QPointF &)> &drawText, const QPointF &textOrigin) const;
     bool cellCanBeCopied(QPainter *painter, const QStyleOptionViewItem &option, QImage **store,
                          QRect *storeRect) const;
     static LayoutKey layoutKey(const QStyleOptionViewItem &option, const QRect &textRect);
     const LaidOutText *laidOutText(const LayoutKey &key, const QStyleOptionViewItem &option) const;
 
     mutable QFont layoutFont;
+    mutable AsciiGlyphs asciiGlyphs;
     mutable QCache<LayoutKey, LaidOutText> layouts;
     mutable QHash<quint64, QRect> textRects;   // text rectangle within a cell, by cell size
     mutable QCache<CellKey, QImage> cellImages;

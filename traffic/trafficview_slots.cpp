@@ -20,8 +20,8 @@ const QString kTooManyIdentifiers = QStringLiteral("Display area can display the
 // like any other unusable limit.
 constexpr int kMaxRowLimit = 1000000;
 
-// About 22 repaints a second: smooth to the eye, cheap under a saturated bus.
-constexpr int kTrafficRepaintMs = 44;
+// About 21 repaints a second: smooth to the eye, cheap under a saturated bus.
+constexpr int kTrafficRepaintMs = 47;
 
 } // namespace
 
