@@ -90,6 +90,7 @@ private slots:
     void unknownFormatKeepsColumnFour();
     void ringWrapsAtDefaultLimit();
     void ringWrapsAtSmallLimit();
+    void viewsHearOfEveryRewrittenCell();
     void editedCellShowsUntilItsRowComesRound();
     void rowLimitEdits_data();
     void rowLimitEdits();
@@ -200,6 +201,28 @@ void TestTrafficView::ringWrapsAtSmallLimit()
         QCOMPARE(f.cell(r, 0), QString::number(r));
     }
     QCOMPARE(nextTrafficRow, 2);
+}
+
+// Rows the ring comes round to are rewritten in place; whatever else shows the
+// traffic model still hears of every cell by the end of the delivery.
+void TestTrafficView::viewsHearOfEveryRewrittenCell()
+{
+    ReceiveFixture f;
+    f.setRowLimit(QStringLiteral("5"));
+    f.deliver(framesWithIds({1, 2, 3, 4, 5}));
+    QAbstractItemModel *model = f.trafficView()->model();
+    QSignalSpy notices(model, &QAbstractItemModel::dataChanged);
+    f.deliver(framesWithIds({6, 7, 8, 9, 10, 11, 12}));
+    QVERIFY(!notices.isEmpty());
+    for (int r = 0; r < 5; ++r) {
+        for (int c = 0; c < model->columnCount(); ++c) {
+            const bool told = std::any_of(notices.cbegin(), notices.cend(), [&](const QList<QVariant> &notice) {
+                const auto topLeft = notice.at(0).toModelIndex(), bottomRight = notice.at(1).toModelIndex();
+                return topLeft.row() <= r && r <= bottomRight.row() && topLeft.column() <= c && c <= bottomRight.column();
+            });
+            QVERIFY2(told, qPrintable(QStringLiteral("row %1 column %2").arg(r).arg(c)));
+        }
+    }
 }
 
 // A cell edited in the view shows and tells of its new text; the next lap of

@@ -26,6 +26,7 @@ void TrafficRefresh::beginDelivery()
 void TrafficRefresh::endDelivery()
 {
     inDelivery = false;
+    announceRewrittenCells();
     const bool written = pendingRow >= 0;
     if (written) {
         selectRow(pendingRow, pendingStyleSheet);
@@ -86,6 +87,34 @@ void TrafficRefresh::rowWritten(int row, const QString &styleSheet)
     }
     pendingRow = row;
     pendingStyleSheet = styleSheet;
+}
+
+void TrafficRefresh::cellsRewritten(int row, int lastColumn)
+{
+    if (rewrittenFirstRow < 0) {
+        rewrittenFirstRow = rewrittenLastRow = row;
+        rewrittenLastColumn = lastColumn;
+    } else {
+        rewrittenFirstRow = qMin(rewrittenFirstRow, row);
+        rewrittenLastRow = qMax(rewrittenLastRow, row);
+        rewrittenLastColumn = qMax(rewrittenLastColumn, lastColumn);
+    }
+    if (!inDelivery)
+        announceRewrittenCells();
+}
+
+// One notice for the rectangle of every cell rewritten, which may take in
+// rows between them that stayed as they were.
+void TrafficRefresh::announceRewrittenCells()
+{
+    if (rewrittenFirstRow < 0)
+        return;
+    QAbstractItemModel *model = view->model();
+    const int lastRow = qMin(rewrittenLastRow, model->rowCount() - 1);
+    const int lastColumn = qMin(rewrittenLastColumn, model->columnCount() - 1);
+    if (rewrittenFirstRow <= lastRow && lastColumn >= 0)
+        emit model->dataChanged(model->index(rewrittenFirstRow, 0), model->index(lastRow, lastColumn));
+    rewrittenFirstRow = rewrittenLastRow = rewrittenLastColumn = -1;
 }
 
 // Cell editors live on the rows area.

@@ -27,6 +27,10 @@ public:
     // Row `row` was written: select it with the given style sheet, now or, during
     // a delivery, at its end if no later row is written meanwhile.
     void rowWritten(int row, const QString &styleSheet);
+    // Columns 0 to `lastColumn` of `row` were rewritten without notice: the
+    // model tells its views now or, during a delivery, once at its end for
+    // all the rows rewritten.
+    void cellsRewritten(int row, int lastColumn);
 
 private:
     QList<QWidget *> heldParts() const;
@@ -34,6 +38,7 @@ private:
     void selectRow(int row, const QString &styleSheet);
     void resumeRepaint();
     void scrollToCurrent();
+    void announceRewrittenCells();
 
     QTableWidget *view;
     const int repaintMs;
@@ -43,6 +48,9 @@ private:
     bool scrollPending = false;
     int pendingRow = -1;
     QString pendingStyleSheet;
+    int rewrittenFirstRow = -1;
+    int rewrittenLastRow = -1;
+    int rewrittenLastColumn = -1;
 };
 
 #endif // TAVICON_TRAFFICREFRESH_H

@@ -64,7 +64,7 @@ bool MainWindow::showStatisticsRow(const CanFrame &frame, FrameFraming framing)
 // The eight columns' texts, in new items or in those of the row the ring
 // comes round to; a null format text (a received fixed frame of unknown
 // format) leaves that cell as it is. The view learns of the new row once, not
-// cell by cell.
+// cell by cell, and of all the rows of a delivery of received bytes at its end.
 void MainWindow::fillTrafficRow(int row, const QStringList &texts)
 {
     QTableWidget *view = ui->tableWidget;
@@ -86,7 +86,7 @@ void MainWindow::fillTrafficRow(int row, const QStringList &texts)
         }
     }
     if (columns > 0 && !view->isSortingEnabled())
-        emit model->dataChanged(model->index(row, 0), model->index(row, columns - 1));
+        trafficRefresh->cellsRewritten(row, columns - 1);
 }
 
 void MainWindow::highlightTrafficRow(int row, const QString &styleSheet)
