@@ -502,8 +502,8 @@ void TestTrafficView::cellsLookAsTheStandardDelegatePaintsThem_data()
 {
     QTest::addColumn<QString>("situation");
     for (const char *situation :
-         {"normal", "statistics", "narrow columns", "no word wrap", "edited cells", "focused view", "disabled view",
-          "styled window"})
+         {"normal", "statistics", "narrow columns", "no word wrap", "underlined font", "edited cells", "focused view",
+          "disabled view", "styled window"})
         QTest::newRow(situation) << QString::fromLatin1(situation);
 }
 
@@ -528,6 +528,11 @@ void TestTrafficView::cellsLookAsTheStandardDelegatePaintsThem()
     } else if (situation == QLatin1String("no word wrap")) {
         view->setWordWrap(false);
         view->setColumnWidth(7, 61);
+    } else if (situation == QLatin1String("underlined font")) {
+        QFont font = view->font();
+        font.setUnderline(true);
+        font.setStrikeOut(true);
+        view->setFont(font);
     } else if (situation == QLatin1String("edited cells")) {
         view->item(37, 7)->setText(QStringLiteral("two\nlines of a long text typed by hand"));
         view->item(38, 5)->setText(QStringLiteral("接受 接受 接受 接受 接受"));

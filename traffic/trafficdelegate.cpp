@@ -1,20 +1,19 @@
 #include "traffic/trafficdelegate.h"
 
-#include <QAbstractScrollArea>
 #include <QApplication>
 #include <QFontMetrics>
-#include <QPaintEngine>
 #include <QPainter>
+#include <QTextLayout>
 #include <QTextLine>
 #include <QTextOption>
 #include <QWidget>
+
+#include <memory>
 
 namespace {
 
 // Enough for the texts of several screens of rows and every common cell text.
 constexpr int kCachedLayouts = 4096;
-// Finished cells kept, in kB: the repeated texts of a few screens of rows.
-constexpr int kCachedCellKilobytes = 2048;
 
 // Lines as an item view lays them out: each the full width, one under the
 // other. With a height limit, the layout stops after the last line whose
@@ -24,7 +23,6 @@ std::unique_ptr<QTextLayout> layOutText(const QString &text, const QFont &font, 
 {
     auto layout = std::make_unique<QTextLayout>(text, font);
     layout->setTextOption(option);
-    layout->setCacheEnabled(true);   // keep the shaped glyphs: the layout is drawn many times
     if (lastVisibleLine)
         *lastVisibleLine = -1;
     qreal height = 0;
@@ -45,19 +43,6 @@ std::unique_ptr<QTextLayout> layOutText(const QString &text, const QFont &font, 
     return layout;
 }
 
-// True for a style sheet of bare "selection-…" declarations: it leaves the
-// view's background alone.
-bool setsSelectionColoursOnly(const QString &styleSheet)
-{
-    const QStringList declarations = styleSheet.split(QLatin1Char(';'), Qt::SkipEmptyParts);
-    for (const QString &declaration : declarations) {
-        const QString trimmed = declaration.trimmed();
-        if (!trimmed.isEmpty() && !trimmed.startsWith(QLatin1String("selection-"), Qt::CaseInsensitive))
-            return false;
-    }
-    return !styleSheet.contains(QLatin1Char('{'));
-}
-
 quint64 sizeKey(const QSize &size)
 {
     return (quint64(quint32(size.width())) << 32) | quint32(size.height());
@@ -68,7 +53,6 @@ quint64 sizeKey(const QSize &size)
 TrafficItemDelegate::TrafficItemDelegate(QObject *parent)
     : QStyledItemDelegate(parent)
     , layouts(kCachedLayouts)
-    , cellImages(kCachedCellKilobytes)
 {
 }
 
@@ -106,12 +90,14 @@ bool TrafficItemDelegate::paintPlainText(QPainter *painter, const QStyleOptionVi
         return false;
     if (opt.text.isEmpty() || !opt.showDecorationSelected)
         return false;
+    // Lines through or under the text are drawn by a layout, not by its glyphs.
+    if (opt.font.underline() || opt.font.overline() || opt.font.strikeOut())
+        return false;
 
     asciiGlyphs.setFont(opt.font);
     if (opt.font != layoutFont) {
         layouts.clear();
         textRects.clear();
-        cellImages.clear();
         layoutFont = opt.font;
     }
     auto cellText = textRects.constFind(sizeKey(opt.rect.size()));
@@ -135,55 +121,25 @@ bool TrafficItemDelegate::paintPlainText(QPainter *painter, const QStyleOptionVi
     else
         textColour = styleSheetStyle ? opt.palette.text().color() : opt.palette.color(group, QPalette::Text);
 
-    // A text of plain ASCII on one line, left aligned: drawn as its glyphs
-    // straight away, where a one-line text stands in the same box.
+    // A text of plain ASCII on one line, left aligned, needs no layout: its
+    // glyphs are known, and it stands where a one-line text stands in the box.
     QGlyphRun glyphs;
     if (QStyle::visualAlignment(opt.direction, opt.displayAlignment).testFlag(Qt::AlignLeft)
         && asciiGlyphs.glyphRun(opt.text, textRect.width(), opt.textElideMode, textKey.wrap, &glyphs)) {
         LayoutKey probeKey = textKey;
         probeKey.text = QStringLiteral("0");
-        const LaidOutText *probe = laidOutText(probeKey, opt);
-        drawCell(painter, opt, style, textColour, [&](const QPointF &origin) { painter->drawGlyphRun(origin, glyphs); },
-                 QPointF(textRect.topLeft()) + probe->offset);
+        const QPointF offset = laidOutText(probeKey, opt)->offset;
+        drawCell(painter, opt, style, textColour, &glyphs, 1, QPointF(textRect.topLeft()) + offset);
         return true;
     }
     const LaidOutText *text = laidOutText(textKey, opt);
-
-    // A text drawn before is likely drawn again (a fixed column text, the time
-    // of several frames): its finished cell is kept and copied from then on.
-    QImage *store = nullptr;
-    QRect storeRect;
-    if (text->drawn == 0 || !cellCanBeCopied(painter, opt, &store, &storeRect)) {
-        drawLaidOutCell(painter, opt, style, textColour, text, textRect);
-        ++text->drawn;
-        return true;
-    }
-    const CellKey key {textKey,
-                       opt.rect.size(),
-                       int(opt.state & (QStyle::State_Selected | QStyle::State_Active | QStyle::State_Enabled)),
-                       textColour.rgba(),
-                       selected ? opt.palette.color(group, QPalette::Highlight).rgba() : 0,
-                       store->pixel(storeRect.topLeft())};
-    if (const QImage *cell = cellImages.object(key)) {
-        painter->drawImage(opt.rect.topLeft(), *cell);
-        return true;
-    }
-    drawLaidOutCell(painter, opt, style, textColour, text, textRect);
-    auto *cell = new QImage(store->copy(storeRect));
-    cellImages.insert(key, cell, qMax<qsizetype>(1, cell->sizeInBytes() / 1024));
+    drawCell(painter, opt, style, textColour, text->glyphs.constData(), text->glyphs.size(),
+             QPointF(textRect.topLeft()) + text->offset);
     return true;
 }
 
-void TrafficItemDelegate::drawLaidOutCell(QPainter *painter, const QStyleOptionViewItem &opt, const QStyle *style,
-                                          const QColor &textColour, const LaidOutText *text,
-                                          const QRect &textRect) const
-{
-    drawCell(painter, opt, style, textColour, [&](const QPointF &origin) { text->layout->draw(painter, origin); },
-             QPointF(textRect.topLeft()) + text->offset);
-}
-
 void TrafficItemDelegate::drawCell(QPainter *painter, const QStyleOptionViewItem &opt, const QStyle *style,
-                                   const QColor &textColour, const std::function<void(const QPointF &)> &drawText,
+                                   const QColor &textColour, const QGlyphRun *glyphs, qsizetype runs,
                                    const QPointF &textOrigin) const
 {
     painter->save();
@@ -193,7 +149,8 @@ void TrafficItemDelegate::drawCell(QPainter *painter, const QStyleOptionViewItem
         painter->setClipRect(opt.rect);
     style->drawPrimitive(QStyle::PE_PanelItemViewItem, &opt, painter, opt.widget);
     painter->setPen(textColour);
-    drawText(textOrigin);
+    for (qsizetype i = 0; i < runs; ++i)
+        painter->drawGlyphRun(textOrigin, glyphs[i]);
     if (opt.state & QStyle::State_HasFocus) {
         QStyleOptionFocusRect focus;
         focus.QStyleOption::operator=(opt);
@@ -205,49 +162,6 @@ void TrafficItemDelegate::drawCell(QPainter *painter, const QStyleOptionViewItem
         style->drawPrimitive(QStyle::PE_FrameFocusRect, &focus, painter, opt.widget);
     }
     painter->restore();
-}
-
-// A finished cell can be taken from the image being painted and put back
-// later as it is when the cell is opaque and painted whole: painting goes
-// straight into an image of 32-bit pixels without scaling, nothing clips the
-// cell, and what lies under it is the view's plain background.
-bool TrafficItemDelegate::cellCanBeCopied(QPainter *painter, const QStyleOptionViewItem &opt, QImage **store,
-                                          QRect *storeRect) const
-{
-    if (opt.backgroundBrush.style() != Qt::NoBrush || (opt.features & QStyleOptionViewItem::Alternate)
-        || (opt.state & QStyle::State_HasFocus) || painter->hasClipping())
-        return false;
-    const auto *area = qobject_cast<const QAbstractScrollArea *>(opt.widget);
-    if (!area || !area->viewport()->autoFillBackground()
-        || area->viewport()->palette().brush(area->viewport()->backgroundRole()).style() != Qt::SolidPattern
-        || opt.palette.brush(QPalette::Highlight).style() != Qt::SolidPattern)
-        return false;
-    if (area->styleSheet() != checkedStyleSheet) {
-        checkedStyleSheet = area->styleSheet();
-        styleSheetSetsSelectionOnly = setsSelectionColoursOnly(checkedStyleSheet);
-    }
-    if (!styleSheetSetsSelectionOnly)
-        return false;
-
-    QPaintEngine *engine = painter->paintEngine();
-    if (!engine || engine->type() != QPaintEngine::Raster || !engine->paintDevice()
-        || engine->paintDevice()->devType() != QInternal::Image)
-        return false;
-    auto *image = static_cast<QImage *>(engine->paintDevice());
-    if (image->depth() != 32 || image->devicePixelRatio() != 1.0)
-        return false;
-    const QTransform transform = painter->deviceTransform();
-    if (transform.type() > QTransform::TxTranslate || transform.dx() != qRound(transform.dx())
-        || transform.dy() != qRound(transform.dy()))
-        return false;
-    const QRect rect = opt.rect.translated(qRound(transform.dx()), qRound(transform.dy()));
-    const QRegion systemClip = engine->systemClip();
-    if (!image->rect().contains(rect)
-        || (!systemClip.isEmpty() && !(systemClip.rectCount() == 1 && systemClip.boundingRect().contains(rect))))
-        return false;
-    *store = image;
-    *storeRect = rect;
-    return true;
 }
 
 // The cell text laid out for its text rectangle as the style does it: lines
@@ -320,8 +234,8 @@ const TrafficItemDelegate::LaidOutText *TrafficItemDelegate::laidOutText(const L
                           && probe->lineAt(probe->lineCount() - 1).textStart()
                                      + probe->lineAt(probe->lineCount() - 1).textLength()
                                  == key.text.size();
-    entry->layout = complete && shown == key.text ? std::move(probe)
-                                                  : layOutText(shown, opt.font, textOption, box.width());
+    entry->glyphs = complete && shown == key.text ? probe->glyphRuns()
+                                                  : layOutText(shown, opt.font, textOption, box.width())->glyphRuns();
     entry->offset = offset;
     const LaidOutText *result = entry.get();
     layouts.insert(key, entry.release());
