@@ -36,14 +36,7 @@ bool drawnAsGlyphsOnly(const QFont &font)
 
 void AsciiGlyphs::setFont(const QFont &newFont)
 {
-    if (newFont == font && newFont.resolveMask() == font.resolveMask() && !pairs.empty())
-        return;
     font = newFont;
-    reset();
-}
-
-void AsciiGlyphs::reset()
-{
     usable = drawnAsGlyphsOnly(font);
     rawFont = QRawFont();
     ascentKnown = false;

@@ -21,7 +21,7 @@
 class AsciiGlyphs
 {
 public:
-    // Forgets everything known when `font` differs from the font so far.
+    // Starts over in `font`; nothing is drawn as glyphs before.
     void setFont(const QFont &font);
 
     // The glyph run of `text` as shown in a box `maxWidth` wide, laid out
@@ -52,7 +52,6 @@ private:
     const Glyph &glyph(char16_t c);
     const Pair &pair(char16_t c, char16_t d);
     bool place(char16_t previous, char16_t c, qsizetype at);
-    void reset();
 
     QFont font;
     bool usable = false;

@@ -94,11 +94,12 @@ bool TrafficItemDelegate::paintPlainText(QPainter *painter, const QStyleOptionVi
     if (opt.font.underline() || opt.font.overline() || opt.font.strikeOut())
         return false;
 
-    asciiGlyphs.setFont(opt.font);
-    if (opt.font != layoutFont) {
+    if (!layoutFontKnown || opt.font != layoutFont) {
+        asciiGlyphs.setFont(opt.font);
         layouts.clear();
         textRects.clear();
         layoutFont = opt.font;
+        layoutFontKnown = true;
     }
     auto cellText = textRects.constFind(sizeKey(opt.rect.size()));
     if (cellText == textRects.constEnd()) {

@@ -63,6 +63,7 @@ private:
     const LaidOutText *laidOutText(const LayoutKey &key, const QStyleOptionViewItem &option) const;
 
     mutable QFont layoutFont;
+    mutable bool layoutFontKnown = false;
     mutable AsciiGlyphs asciiGlyphs;
     mutable QCache<LayoutKey, LaidOutText> layouts;
     mutable QHash<quint64, QRect> textRects;   // text rectangle within a cell, by cell size
