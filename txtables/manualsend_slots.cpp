@@ -114,17 +114,19 @@ bool MainWindow::transmitTableFrame(const QString &identifierText, const QString
         ui->statusbar->showMessage(row.fault);
         return false;
     }
+    if (!ui->radioBtnFixed->isChecked() && !ui->radioBtnVariable->isChecked())
+        return false;
+    // Checked before encoding: the variable-length encoder logs the byte
+    // count of a frame that is sent.
+    if (!sendQueueHasRoom(serialPort->bytesToWrite(), serialPort->baudRate())) {
+        ui->statusbar->showMessage(QStringLiteral("发送缓冲区已满，帧未发送"));
+        return false;
+    }
     QByteArray bytes;
     if (ui->radioBtnFixed->isChecked())
         bytes = encodeFixedFrame(row.frame);
     if (ui->radioBtnVariable->isChecked())
         bytes = encodeVariableFrame(row.frame);
-    if (bytes.isEmpty())
-        return false;
-    if (!sendQueueHasRoom(serialPort->bytesToWrite(), serialPort->baudRate())) {
-        ui->statusbar->showMessage(QStringLiteral("发送缓冲区已满，帧未发送"));
-        return false;
-    }
     serialPort->write(bytes);
     // Hand the bytes to the driver now rather than when the event loop next
     // gets round to it: a reply or a timed frame leaves when it is due.
