@@ -94,7 +94,6 @@ private:
     void autoSaveBeforeReset();
     void autoSaveBeforeClosing();
     void reportAutoSaveFailure(const QString &fileName);
-    bool autoSaveNewFileDue = false;
 
     // Converter commands (canconfig/)
     void showBusStatus(const QByteArray &payload);
@@ -131,6 +130,8 @@ private:
     QTimer *autoSaveTimer;
     QStringList columnPadding;
     TrafficRefresh *trafficRefresh;
+    // The automatic log starts a new file at its next save.
+    bool autoSaveNewFileDue = false;
 
     // Receive path state: bytes of a frame still incomplete at the end of the
     // last delivery, and the timer that gives up on them once the line is quiet.
