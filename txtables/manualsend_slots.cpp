@@ -114,7 +114,9 @@ bool MainWindow::transmitTableFrame(const QString &identifierText, const QString
         ui->statusbar->showMessage(row.fault);
         return false;
     }
-    if (!ui->radioBtnFixed->isChecked() && !ui->radioBtnVariable->isChecked())
+    const bool fixed = ui->radioBtnFixed->isChecked();
+    const bool variable = ui->radioBtnVariable->isChecked();
+    if (!fixed && !variable)
         return false;
     // Checked before encoding: the variable-length encoder logs the byte
     // count of a frame that is sent.
@@ -122,11 +124,7 @@ bool MainWindow::transmitTableFrame(const QString &identifierText, const QString
         ui->statusbar->showMessage(QStringLiteral("发送缓冲区已满，帧未发送"));
         return false;
     }
-    QByteArray bytes;
-    if (ui->radioBtnFixed->isChecked())
-        bytes = encodeFixedFrame(row.frame);
-    if (ui->radioBtnVariable->isChecked())
-        bytes = encodeVariableFrame(row.frame);
+    const QByteArray bytes = variable ? encodeVariableFrame(row.frame) : encodeFixedFrame(row.frame);
     serialPort->write(bytes);
     // Hand the bytes to the driver now rather than when the event loop next
     // gets round to it: a reply or a timed frame leaves when it is due.
