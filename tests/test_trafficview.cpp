@@ -6,9 +6,12 @@
 #include <QHeaderView>
 #include <QLineEdit>
 #include <QLoggingCategory>
+#include <QPainter>
+#include <QProxyStyle>
 #include <QScreen>
 #include <QScrollBar>
 #include <QStatusBar>
+#include <QStyleFactory>
 #include <QStyledItemDelegate>
 #include <QTableWidget>
 #include <QTextLayout>
@@ -40,6 +43,15 @@ int itemCount(QTableWidget *view)
     return count;
 }
 
+// A widget as it stands in the window's backing store.
+QImage shown(QWidget *widget)
+{
+    const QPoint at = widget->mapTo(widget->window(), QPoint(0, 0));
+    return widget->screen()
+        ->grabWindow(widget->window()->winId(), at.x(), at.y(), widget->width(), widget->height())
+        .toImage();
+}
+
 // The rows area as it stands in the window's backing store, painted anew.
 QImage paintedRows(QTableWidget *view)
 {
@@ -47,8 +59,18 @@ QImage paintedRows(QTableWidget *view)
     if (!spinUntil([&] { return rows->updatesEnabled(); }, 1000))
         qFatal("the rows area is never repainted");
     rows->repaint();
-    const QPoint at = rows->mapTo(rows->window(), QPoint(0, 0));
-    return rows->screen()->grabWindow(rows->window()->winId(), at.x(), at.y(), rows->width(), rows->height()).toImage();
+    return shown(rows);
+}
+
+// The header is shown as it stands after traffic: painted anew, it looks the same.
+void checkHeaderIsCurrent(QTableWidget *view)
+{
+    paintedRows(view);
+    QCoreApplication::processEvents();
+    QWidget *header = view->horizontalHeader()->viewport();
+    const QImage before = shown(header);
+    header->repaint();
+    QCOMPARE(before, shown(header));
 }
 
 // Times of the paint events a widget receives.
@@ -68,6 +90,20 @@ protected:
 
 private:
     QElapsedTimer clock;
+};
+
+// A style that tints the panel of every cell, selected or not.
+class TintedCellsStyle : public QProxyStyle
+{
+public:
+    TintedCellsStyle() : QProxyStyle(QStyleFactory::create(QStringLiteral("Fusion"))) {}
+    void drawPrimitive(PrimitiveElement element, const QStyleOption *option, QPainter *painter,
+                       const QWidget *widget) const override
+    {
+        if (element == PE_PanelItemViewItem)
+            painter->fillRect(option->rect, QColor(0, 120, 0, 60));
+        QProxyStyle::drawPrimitive(element, option, painter, widget);
+    }
 };
 
 void enterStatisticsMode(ReceiveFixture &f)
@@ -493,7 +529,7 @@ void TestTrafficView::cellsLookAsTheStandardDelegatePaintsThem_data()
     QTest::addColumn<QString>("situation");
     for (const char *situation :
          {"normal", "statistics", "narrow columns", "no word wrap", "underlined font", "edited cells", "focused view",
-          "disabled view", "styled window"})
+          "disabled view", "styled window", "style tinting every cell"})
         QTest::newRow(situation) << QString::fromLatin1(situation);
 }
 
@@ -534,6 +570,12 @@ void TestTrafficView::cellsLookAsTheStandardDelegatePaintsThem()
         view->setEnabled(false);
     } else if (situation == QLatin1String("styled window")) {
         f.window().setStyleSheet(QStringLiteral("QTableView::item { padding-left: 6px; color: rgb(120,0,0) }"));
+    }
+    const QString appStyle = QApplication::style()->name();
+    const auto restoreStyle = qScopeGuard([&] { QApplication::setStyle(appStyle); });
+    if (situation == QLatin1String("style tinting every cell")) {
+        paintedRows(view);   // first with the style that leaves plain cells alone
+        QApplication::setStyle(new TintedCellsStyle);
     }
     paintedRows(view);
     paintedRows(view);
@@ -624,6 +666,16 @@ void TestTrafficView::eachDeliverySelectsItsLastRowRepaintsWait()
     f.deliver(framesWithIds({180}));
     QCoreApplication::processEvents();
     QVERIFY(view->viewport()->updatesEnabled());
+    checkHeaderIsCurrent(view);
+
+    // Rows arriving after the selection was cleared select one again, and
+    // the header shows it.
+    view->clearSelection();
+    checkHeaderIsCurrent(view);
+    f.deliver(framesWithIds({181}));
+    f.deliver(framesWithIds({182}));
+    QCOMPARE(view->selectionModel()->selectedRows().size(), 1);
+    checkHeaderIsCurrent(view);
 }
 
 // A frame sent while the rows wait for their repaint is selected at once and

@@ -12,7 +12,10 @@
 class TrafficCell : public QTableWidgetItem
 {
 public:
-    explicit TrafficCell(const QString &text) : shown(text) {}
+    // Told apart from other items by its type, without a look at its class.
+    static constexpr int Type = QTableWidgetItem::UserType + 1;
+
+    explicit TrafficCell(const QString &text) : QTableWidgetItem(Type), shown(text) {}
 
     QVariant data(int role) const override;
     void setData(int role, const QVariant &value) override;

@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QFontMetrics>
+#include <QImage>
 #include <QPainter>
 #include <QTextLayout>
 #include <QTextLine>
@@ -97,6 +98,7 @@ bool TrafficItemDelegate::paintPlainText(QPainter *painter, const QStyleOptionVi
     if (!layoutFontKnown || opt.font != layoutFont) {
         asciiGlyphs.setFont(opt.font);
         layouts.clear();
+        lastOneLineKey.reset();
         textRects.clear();
         layoutFont = opt.font;
         layoutFontKnown = true;
@@ -127,16 +129,27 @@ bool TrafficItemDelegate::paintPlainText(QPainter *painter, const QStyleOptionVi
     QGlyphRun glyphs;
     if (QStyle::visualAlignment(opt.direction, opt.displayAlignment).testFlag(Qt::AlignLeft)
         && asciiGlyphs.glyphRun(opt.text, textRect.width(), opt.textElideMode, textKey.wrap, &glyphs)) {
-        LayoutKey probeKey = textKey;
-        probeKey.text = QStringLiteral("0");
-        const QPointF offset = laidOutText(probeKey, opt)->offset;
-        drawCell(painter, opt, style, textColour, &glyphs, 1, QPointF(textRect.topLeft()) + offset);
+        drawCell(painter, opt, style, textColour, &glyphs, 1, QPointF(textRect.topLeft()) + oneLineOffset(textKey, opt));
         return true;
     }
     const LaidOutText *text = laidOutText(textKey, opt);
     drawCell(painter, opt, style, textColour, text->glyphs.constData(), text->glyphs.size(),
              QPointF(textRect.topLeft()) + text->offset);
     return true;
+}
+
+// Where a one-line text starts in its text rectangle: that of any one-line
+// text laid out in a rectangle of that size and alignment. Cells of a column
+// come one after another with the same rectangle, so the last answer is kept.
+QPointF TrafficItemDelegate::oneLineOffset(const LayoutKey &textKey, const QStyleOptionViewItem &opt) const
+{
+    LayoutKey probeKey = textKey;
+    probeKey.text = QStringLiteral("0");
+    if (!lastOneLineKey || !(*lastOneLineKey == probeKey)) {
+        lastOneLineOffset = laidOutText(probeKey, opt)->offset;
+        lastOneLineKey = probeKey;
+    }
+    return lastOneLineOffset;
 }
 
 void TrafficItemDelegate::drawCell(QPainter *painter, const QStyleOptionViewItem &opt, const QStyle *style,
@@ -148,7 +161,8 @@ void TrafficItemDelegate::drawCell(QPainter *painter, const QStyleOptionViewItem
         painter->setClipRegion(painter->clipRegion() & opt.rect);
     else
         painter->setClipRect(opt.rect);
-    style->drawPrimitive(QStyle::PE_PanelItemViewItem, &opt, painter, opt.widget);
+    if (!panelDrawsNothing(opt, style))
+        style->drawPrimitive(QStyle::PE_PanelItemViewItem, &opt, painter, opt.widget);
     painter->setPen(textColour);
     for (qsizetype i = 0; i < runs; ++i)
         painter->drawGlyphRun(textOrigin, glyphs[i]);
@@ -163,6 +177,31 @@ void TrafficItemDelegate::drawCell(QPainter *painter, const QStyleOptionViewItem
         style->drawPrimitive(QStyle::PE_FrameFocusRect, &focus, painter, opt.widget);
     }
     painter->restore();
+}
+
+bool TrafficItemDelegate::panelDrawsNothing(const QStyleOptionViewItem &opt, const QStyle *style) const
+{
+    if ((opt.state & (QStyle::State_Selected | QStyle::State_MouseOver)) || opt.backgroundBrush.style() != Qt::NoBrush)
+        return false;
+    PanelProbe &probe = panelProbe;
+    if (probe.style != style || probe.state != int(opt.state) || probe.features != int(opt.features)
+        || probe.palette != opt.palette.cacheKey()) {
+        QImage panel(8, 8, QImage::Format_ARGB32_Premultiplied);
+        panel.fill(Qt::transparent);
+        const QImage blank = panel;   // stays blank: drawing detaches the panel
+        QStyleOptionViewItem plain = opt;
+        plain.rect = panel.rect();
+        {
+            QPainter onPanel(&panel);
+            style->drawPrimitive(QStyle::PE_PanelItemViewItem, &plain, &onPanel, opt.widget);
+        }
+        probe.drawsNothing = panel == blank;
+        probe.style = const_cast<QStyle *>(style);
+        probe.state = int(opt.state);
+        probe.features = int(opt.features);
+        probe.palette = opt.palette.cacheKey();
+    }
+    return probe.drawsNothing;
 }
 
 // The cell text laid out for its text rectangle as the style does it: lines

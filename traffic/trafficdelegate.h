@@ -7,11 +7,14 @@
 #include <QHash>
 #include <QList>
 #include <QPointF>
+#include <QPointer>
 #include <QRect>
 #include <QSize>
 #include <QStyle>
 #include <QString>
 #include <QStyledItemDelegate>
+
+#include <optional>
 
 #include "traffic/asciiglyphs.h"
 
@@ -56,17 +59,35 @@ private:
         QPointF offset;
     };
 
+    // Whether the style draws anything as the panel of a cell that is neither
+    // selected nor hovered and has no background of its own: asked once by
+    // drawing it into a small image, then again only when style, state or
+    // palette change.
+    struct PanelProbe
+    {
+        QPointer<QStyle> style;
+        int state = 0;
+        int features = 0;
+        qint64 palette = 0;
+        bool drawsNothing = false;
+    };
+    bool panelDrawsNothing(const QStyleOptionViewItem &option, const QStyle *style) const;
+
     bool paintPlainText(QPainter *painter, const QStyleOptionViewItem &option) const;
     void drawCell(QPainter *painter, const QStyleOptionViewItem &option, const QStyle *style, const QColor &textColour,
                   const QGlyphRun *glyphs, qsizetype runs, const QPointF &textOrigin) const;
     static LayoutKey layoutKey(const QStyleOptionViewItem &option, const QRect &textRect);
     const LaidOutText *laidOutText(const LayoutKey &key, const QStyleOptionViewItem &option) const;
+    QPointF oneLineOffset(const LayoutKey &textKey, const QStyleOptionViewItem &option) const;
 
     mutable QFont layoutFont;
     mutable bool layoutFontKnown = false;
     mutable AsciiGlyphs asciiGlyphs;
     mutable QCache<LayoutKey, LaidOutText> layouts;
     mutable QHash<quint64, QRect> textRects;   // text rectangle within a cell, by cell size
+    mutable std::optional<LayoutKey> lastOneLineKey;
+    mutable QPointF lastOneLineOffset;
+    mutable PanelProbe panelProbe;
 };
 
 #endif // TAVICON_TRAFFICDELEGATE_H

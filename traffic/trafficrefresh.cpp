@@ -49,12 +49,12 @@ void TrafficRefresh::scrollToCurrent()
         view->scrollTo(current);
 }
 
-// What changes under traffic: the rows area, the vertical scroll bar and the
-// header, whose sections follow the selection. Those wait, and are repainted
-// whole when the interval ends.
+// What changes under traffic: the rows area and the vertical scroll bar.
+// Those wait, and are repainted whole when the interval ends. The header
+// looks the same whichever single row is selected, and is left alone.
 QList<QWidget *> TrafficRefresh::heldParts() const
 {
-    return {view->viewport(), view->verticalScrollBar(), view->horizontalHeader()->viewport()};
+    return {view->viewport(), view->verticalScrollBar()};
 }
 
 void TrafficRefresh::holdRepaint()
@@ -132,9 +132,11 @@ void TrafficRefresh::selectRow(int row, const QString &styleSheet)
         view->setStyleSheet(styleSheet);
     // While the rows area is held back, its repaint shows the new selection
     // whole: the view and its header need not hear of each change (that costs
-    // a style option and an update region per delivery). An open editor or an
-    // accessibility client still hears of it.
-    const bool quiet = repaintTimer.isActive() && !editorOpen() && !QAccessible::isActive();
+    // a style option and an update region per delivery). The first selection
+    // is told, for the header marks the columns of a selected row; so is every
+    // change while an editor is open or an accessibility client listens.
+    const bool quiet = repaintTimer.isActive() && view->selectionModel()->hasSelection() && !editorOpen()
+                       && !QAccessible::isActive();
     const QSignalBlocker quietly(quiet ? view->selectionModel() : nullptr);
     view->selectRow(row);
     // The view scrolls to a new current row itself only when it hears of it.

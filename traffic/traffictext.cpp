@@ -29,6 +29,18 @@ void appendDigits(QChar *&out, int value, int digits)
     out += digits;
 }
 
+// The data length column's texts, made once and shared by every row.
+QString lengthText(int length)
+{
+    static const QStringList texts = [] {
+        QStringList made;
+        for (int n = 0; n <= 15; ++n)
+            made.append(QString::number(n));
+        return made;
+    }();
+    return length >= 0 && length < texts.size() ? texts.at(length) : QString::number(length);
+}
+
 } // namespace
 
 QStringList trafficHeaderLabels()
@@ -114,7 +126,7 @@ QStringList receivedRowTexts(const CanFrame &frame, int row)
             frame.remote ? RemoteFrame : DataFrame,
             format,
             receivedIdText(frame.identifier),
-            QString::number(frame.length),
+            lengthText(frame.length),
             hexDataText(frame.data)};
 }
 
