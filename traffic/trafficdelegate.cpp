@@ -129,7 +129,8 @@ bool TrafficItemDelegate::paintPlainText(QPainter *painter, const QStyleOptionVi
     QGlyphRun glyphs;
     if (QStyle::visualAlignment(opt.direction, opt.displayAlignment).testFlag(Qt::AlignLeft)
         && asciiGlyphs.glyphRun(opt.text, textRect.width(), opt.textElideMode, textKey.wrap, &glyphs)) {
-        drawCell(painter, opt, style, textColour, &glyphs, 1, QPointF(textRect.topLeft()) + oneLineOffset(textKey, opt));
+        const QPointF textOrigin = QPointF(textRect.topLeft()) + oneLineOffset(textKey, opt);
+        drawCell(painter, opt, style, textColour, &glyphs, 1, textOrigin);
         return true;
     }
     const LaidOutText *text = laidOutText(textKey, opt);
