@@ -98,7 +98,6 @@ bool TrafficItemDelegate::paintPlainText(QPainter *painter, const QStyleOptionVi
     if (!layoutFontKnown || opt.font != layoutFont) {
         asciiGlyphs.setFont(opt.font);
         layouts.clear();
-        lastOneLineKey.reset();
         textRects.clear();
         layoutFont = opt.font;
         layoutFontKnown = true;
@@ -129,28 +128,16 @@ bool TrafficItemDelegate::paintPlainText(QPainter *painter, const QStyleOptionVi
     QGlyphRun glyphs;
     if (QStyle::visualAlignment(opt.direction, opt.displayAlignment).testFlag(Qt::AlignLeft)
         && asciiGlyphs.glyphRun(opt.text, textRect.width(), opt.textElideMode, textKey.wrap, &glyphs)) {
-        const QPointF textOrigin = QPointF(textRect.topLeft()) + oneLineOffset(textKey, opt);
-        drawCell(painter, opt, style, textColour, &glyphs, 1, textOrigin);
+        LayoutKey probeKey = textKey;
+        probeKey.text = QStringLiteral("0");
+        const QPointF offset = laidOutText(probeKey, opt)->offset;
+        drawCell(painter, opt, style, textColour, &glyphs, 1, QPointF(textRect.topLeft()) + offset);
         return true;
     }
     const LaidOutText *text = laidOutText(textKey, opt);
     drawCell(painter, opt, style, textColour, text->glyphs.constData(), text->glyphs.size(),
              QPointF(textRect.topLeft()) + text->offset);
     return true;
-}
-
-// Where a one-line text starts in its text rectangle: that of any one-line
-// text laid out in a rectangle of that size and alignment. Cells of a column
-// come one after another with the same rectangle, so the last answer is kept.
-QPointF TrafficItemDelegate::oneLineOffset(const LayoutKey &textKey, const QStyleOptionViewItem &opt) const
-{
-    LayoutKey probeKey = textKey;
-    probeKey.text = QStringLiteral("0");
-    if (!lastOneLineKey || !(*lastOneLineKey == probeKey)) {
-        lastOneLineOffset = laidOutText(probeKey, opt)->offset;
-        lastOneLineKey = probeKey;
-    }
-    return lastOneLineOffset;
 }
 
 void TrafficItemDelegate::drawCell(QPainter *painter, const QStyleOptionViewItem &opt, const QStyle *style,

@@ -14,8 +14,6 @@
 #include <QString>
 #include <QStyledItemDelegate>
 
-#include <optional>
-
 #include "traffic/asciiglyphs.h"
 
 // Paints the cells of the traffic view exactly as the standard delegate does,
@@ -78,15 +76,12 @@ private:
                   const QGlyphRun *glyphs, qsizetype runs, const QPointF &textOrigin) const;
     static LayoutKey layoutKey(const QStyleOptionViewItem &option, const QRect &textRect);
     const LaidOutText *laidOutText(const LayoutKey &key, const QStyleOptionViewItem &option) const;
-    QPointF oneLineOffset(const LayoutKey &textKey, const QStyleOptionViewItem &option) const;
 
     mutable QFont layoutFont;
     mutable bool layoutFontKnown = false;
     mutable AsciiGlyphs asciiGlyphs;
     mutable QCache<LayoutKey, LaidOutText> layouts;
     mutable QHash<quint64, QRect> textRects;   // text rectangle within a cell, by cell size
-    mutable std::optional<LayoutKey> lastOneLineKey;
-    mutable QPointF lastOneLineOffset;
     mutable PanelProbe panelProbe;
 };
 
