@@ -14,6 +14,7 @@
 
 class QTimer;
 class TrafficRefresh;
+class TrafficRowContent;
 QT_BEGIN_NAMESPACE
 class Ui_MainWindow;
 QT_END_NAMESPACE
@@ -77,8 +78,10 @@ private:
     // Traffic view (traffic/trafficview_slots.cpp)
     void setUpTrafficView();
     void appendTrafficRow(const QStringList &texts);
+    void appendReceivedRow(const CanFrame &frame);
+    void appendTrafficRow(const TrafficRowContent &content);
     bool showStatisticsRow(const CanFrame &frame, FrameFraming framing);
-    void fillTrafficRow(int row, const QStringList &texts);
+    void fillTrafficRow(int row, const TrafficRowContent &content);
     void clearTrafficCells();
     void highlightTrafficRow(int row, const QString &styleSheet);
     void holdTrafficScrolling();

@@ -24,7 +24,7 @@ public:
             if (w.statisticsMode)
                 w.showStatisticsRow(frame, framing);
             else
-                w.appendTrafficRow(receivedRowTexts(frame, nextTrafficRow));
+                w.appendReceivedRow(frame);
         }
         w.replyToFrame(frame.identifier);
     }

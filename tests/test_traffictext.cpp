@@ -131,6 +131,16 @@ void TestTrafficText::receivedRow_data()
         << makeFrame(0x5, FrameFormat::Other, QByteArray::fromHex("aa")) << int(FrameFraming::Fixed)
         << QStringList{"7", "接受", "", "数据帧", QString(), "0x00000005", "1", QStringLiteral("aa") + QString(19, ' ')}
         << QString();
+    const QByteArray fifteen = QByteArray::fromHex("000102030405060708090a0b0c0d0e");
+    QTest::newRow("fifteen data bytes, variable")
+        << makeFrame(0x10, FrameFormat::Standard, fifteen) << int(FrameFraming::Variable)
+        << QStringList{"7", "接受", "", "数据帧", "标准帧", "0x00000010", "15", referenceDataText(fifteen)}
+        << QStringLiteral("标准帧");
+    const QByteArray sixteen = fifteen + QByteArray(1, '\x0f');
+    QTest::newRow("sixteen data bytes are shown all the same")
+        << makeFrame(0x10, FrameFormat::Standard, sixteen) << int(FrameFraming::Variable)
+        << QStringList{"7", "接受", "", "数据帧", "标准帧", "0x00000010", "16", referenceDataText(sixteen)}
+        << QStringLiteral("标准帧");
 }
 
 void TestTrafficText::receivedRow()
@@ -149,6 +159,21 @@ void TestTrafficText::receivedRow()
     texts[TrafficColumn::Time] = QString();
     QCOMPARE(texts, normal);
     QCOMPARE(texts.at(TrafficColumn::Format).isNull(), normal.at(TrafficColumn::Format).isNull());
+
+    // A row held as the frame itself reads the same texts; one whose data
+    // does not fit is held as texts.
+    ReceivedRow held;
+    QCOMPARE(ReceivedRow::make(input, 7, &held), input.data.size() <= ReceivedRow::MaxData);
+    if (input.data.size() <= ReceivedRow::MaxData) {
+        QVERIFY(before.msecsSinceStartOfDay() <= held.msecsOfDay);
+        QVERIFY(held.msecsOfDay <= QTime::currentTime().msecsSinceStartOfDay());
+        for (int column = 0; column < TrafficColumn::Count; ++column) {
+            if (column == TrafficColumn::Time)
+                continue;
+            QCOMPARE(held.text(column), normal.at(column));
+            QCOMPARE(held.text(column).isNull(), normal.at(column).isNull());
+        }
+    }
 
     const QStringList statistics = statisticsRowTexts(input, FrameFraming(framing), 3);
     QCOMPARE(statistics.at(TrafficColumn::Row), QStringLiteral("3"));

@@ -13,7 +13,7 @@ bool isTextRole(int role)
 
 QVariant TrafficCell::data(int role) const
 {
-    return isTextRole(role) ? QVariant(shown) : QTableWidgetItem::data(role);
+    return isTextRole(role) ? QVariant(currentText()) : QTableWidgetItem::data(role);
 }
 
 void TrafficCell::setData(int role, const QVariant &value)
@@ -23,11 +23,50 @@ void TrafficCell::setData(int role, const QVariant &value)
         return;
     }
     const QString text = value.toString();
-    if (text == shown)
+    if (text == currentText())
         return;
-    shown = text;
+    setTextQuietly(text);
     if (QTableWidget *view = tableWidget()) {
         const QModelIndex index = view->model()->index(view->row(this), view->column(this));
         emit view->model()->dataChanged(index, index, {Qt::DisplayRole, Qt::EditRole});
     }
+}
+
+void TrafficCell::setTextQuietly(const QString &text)
+{
+    shown = text;
+    receivedColumn = -1;
+}
+
+void TrafficCell::setReceivedQuietly(const ReceivedRow &row, int column)
+{
+    if (receivedColumn < 0)
+        shown = QString();
+    received = row;
+    receivedColumn = column;
+}
+
+int TrafficRowContent::columns() const
+{
+    return texts ? int(qMin<qsizetype>(TrafficColumn::Count, texts->size())) : TrafficColumn::Count;
+}
+
+bool TrafficRowContent::leavesCell(int column) const
+{
+    if (column != TrafficColumn::Format)
+        return false;
+    return texts ? texts->at(column).isNull() : frame->format == FrameFormat::Other;
+}
+
+void TrafficRowContent::writeQuietly(TrafficCell *cell, int column) const
+{
+    if (texts)
+        cell->setTextQuietly(texts->at(column));
+    else
+        cell->setReceivedQuietly(*frame, column);
+}
+
+TrafficCell *TrafficRowContent::newCell(int column) const
+{
+    return texts ? new TrafficCell(texts->at(column)) : new TrafficCell(*frame, column);
 }

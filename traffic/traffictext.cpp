@@ -2,6 +2,8 @@
 
 #include <QDateTime>
 
+#include <algorithm>
+
 namespace TrafficText {
 const QString Received = QStringLiteral("接受");
 const QString Sent = QStringLiteral("发送");
@@ -41,6 +43,36 @@ QString lengthText(int length)
     return length >= 0 && length < texts.size() ? texts.at(length) : QString::number(length);
 }
 
+QString hexDataText(const char *data, int length)
+{
+    if (length == 0)
+        return QStringLiteral(" ");
+    QString text;
+    text.reserve(qMax(kShortTextWidth, 3 * length));
+    for (int i = 0; i < length; ++i) {
+        if (i > 0 && i < kSeparatedPairs)
+            text.append(QLatin1Char(' '));
+        const quint8 byte = quint8(data[i]);
+        text.append(QLatin1Char(kHexDigits[byte >> 4]));
+        text.append(QLatin1Char(kHexDigits[byte & 0xF]));
+    }
+    if (length < kSeparatedPairs)
+        text.append(QString(kShortTextWidth - text.size(), QLatin1Char(' ')));
+    return text;
+}
+
+// All of a received row but its data and length.
+ReceivedRow receivedRowHead(const CanFrame &frame, int row)
+{
+    ReceivedRow head;
+    head.number = row;
+    head.msecsOfDay = currentTrafficMsecsOfDay();
+    head.identifier = frame.identifier;
+    head.format = frame.format;
+    head.remote = frame.remote;
+    return head;
+}
+
 } // namespace
 
 QStringList trafficHeaderLabels()
@@ -63,71 +95,93 @@ QString receivedIdText(quint32 identifier)
 
 QString hexDataText(const QByteArray &data)
 {
-    const int length = int(data.size());
-    if (length == 0)
-        return QStringLiteral(" ");
-    QString text;
-    text.reserve(qMax(kShortTextWidth, 3 * length));
-    for (int i = 0; i < length; ++i) {
-        if (i > 0 && i < kSeparatedPairs)
-            text.append(QLatin1Char(' '));
-        const quint8 byte = quint8(data.at(i));
-        text.append(QLatin1Char(kHexDigits[byte >> 4]));
-        text.append(QLatin1Char(kHexDigits[byte & 0xF]));
-    }
-    if (length < kSeparatedPairs)
-        text.append(QString(kShortTextWidth - text.size(), QLatin1Char(' ')));
-    return text;
+    return hexDataText(data.constData(), int(data.size()));
 }
 
 QString trafficTimeText(const QTime &time)
 {
+    return trafficTimeText(time.msecsSinceStartOfDay());
+}
+
+QString trafficTimeText(int msecsOfDay)
+{
+    const int seconds = msecsOfDay / 1000;
     QString text(12, Qt::Uninitialized);
     QChar *out = text.data();
-    appendDigits(out, time.hour(), 2);
+    appendDigits(out, seconds / 3600, 2);
     *out++ = QLatin1Char(':');
-    appendDigits(out, time.minute(), 2);
+    appendDigits(out, seconds / 60 % 60, 2);
     *out++ = QLatin1Char(':');
-    appendDigits(out, time.second(), 2);
+    appendDigits(out, seconds % 60, 2);
     *out++ = QLatin1Char(' ');
-    appendDigits(out, time.msec(), 3);
+    appendDigits(out, msecsOfDay % 1000, 3);
     return text;
 }
 
-QString currentTrafficTimeText()
+int currentTrafficMsecsOfDay()
 {
     static qint64 cachedSecond = -1;
-    static QString cachedText;                 // "hh:mm:ss " of that second
+    static int cachedMsecsOfDay = 0;   // local time at the start of that second
     const qint64 now = QDateTime::currentMSecsSinceEpoch();
     const qint64 second = now / 1000;
     if (second != cachedSecond) {
         cachedSecond = second;
-        cachedText = trafficTimeText(QDateTime::fromMSecsSinceEpoch(second * 1000).time()).left(9);
+        cachedMsecsOfDay = QDateTime::fromMSecsSinceEpoch(second * 1000).time().msecsSinceStartOfDay();
     }
-    QString text = cachedText;
-    text.reserve(12);
-    QChar digits[3];
-    QChar *out = digits;
-    appendDigits(out, int(now % 1000), 3);
-    text.append(digits, 3);
-    return text;
+    return cachedMsecsOfDay + int(now % 1000);
+}
+
+QString currentTrafficTimeText()
+{
+    return trafficTimeText(currentTrafficMsecsOfDay());
+}
+
+bool ReceivedRow::make(const CanFrame &frame, int row, ReceivedRow *made)
+{
+    const qsizetype size = frame.data.size();
+    if (size > MaxData || frame.length < 0 || frame.length > 0xFF)
+        return false;
+    *made = receivedRowHead(frame, row);
+    made->length = quint8(frame.length);
+    made->dataSize = quint8(size);
+    std::copy_n(frame.data.constData(), size, made->data);
+    return true;
+}
+
+QString ReceivedRow::text(int column) const
+{
+    switch (column) {
+    case TrafficColumn::Row:
+        return QString::number(number);
+    case TrafficColumn::Direction:
+        return Received;
+    case TrafficColumn::Time:
+        return trafficTimeText(msecsOfDay);
+    case TrafficColumn::Kind:
+        return remote ? RemoteFrame : DataFrame;
+    case TrafficColumn::Format:
+        return format == FrameFormat::Standard ? Standard : format == FrameFormat::Extended ? Extended : QString();
+    case TrafficColumn::Identifier:
+        return receivedIdText(identifier);
+    case TrafficColumn::Length:
+        return lengthText(length);
+    case TrafficColumn::Data:
+        return hexDataText(data, dataSize);
+    default:
+        return QString();
+    }
 }
 
 QStringList receivedRowTexts(const CanFrame &frame, int row)
 {
-    QString format;
-    if (frame.format == FrameFormat::Standard)
-        format = Standard;
-    else if (frame.format == FrameFormat::Extended)
-        format = Extended;
-    return {QString::number(row),
-            Received,
-            currentTrafficTimeText(),
-            frame.remote ? RemoteFrame : DataFrame,
-            format,
-            receivedIdText(frame.identifier),
-            lengthText(frame.length),
-            hexDataText(frame.data)};
+    const ReceivedRow head = receivedRowHead(frame, row);
+    QStringList texts;
+    texts.reserve(TrafficColumn::Count);
+    for (int column = 0; column < TrafficColumn::Length; ++column)
+        texts.append(head.text(column));
+    texts.append(lengthText(frame.length));
+    texts.append(hexDataText(frame.data));
+    return texts;
 }
 
 QStringList statisticsRowTexts(const CanFrame &frame, FrameFraming framing, int row)

@@ -33,9 +33,38 @@ QString receivedIdText(quint32 identifier);
 QString hexDataText(const QByteArray &data);
 // "hh:mm:ss zzz"
 QString trafficTimeText(const QTime &time);
-// The same for the current local time. Converting to local time is costly, so
-// it is done once per second; the milliseconds come from the system clock.
+QString trafficTimeText(int msecsOfDay);
+// The current local time in milliseconds since midnight. Converting to local
+// time is costly, so it is done once per second; the milliseconds come from
+// the system clock.
+int currentTrafficMsecsOfDay();
+// The same as a time text.
 QString currentTrafficTimeText();
+
+// A received frame as its traffic row shows it, small and without texts of
+// its own: a row's texts are made when they are read, and a saturated bus
+// writes thousands of rows a second of which a repaint shows a few dozen.
+struct ReceivedRow
+{
+    static constexpr int MaxData = VariableLayout::MaxData;
+
+    int number = 0;
+    int msecsOfDay = 0;   // local time of receipt
+    quint32 identifier = 0;
+    FrameFormat format = FrameFormat::Standard;
+    bool remote = false;
+    quint8 length = 0;
+    quint8 dataSize = 0;
+    char data[MaxData] = {};
+
+    // The frame received now, shown in `row`; false when its length or data
+    // does not fit.
+    static bool make(const CanFrame &frame, int row, ReceivedRow *made);
+    // The text of `column`; the format column's is a null string for a fixed
+    // frame of unknown format.
+    QString text(int column) const;
+};
+
 // The eight texts of a received frame shown in `row`. The format column is a
 // null string for a fixed frame of unknown format: that cell is left as it is.
 QStringList receivedRowTexts(const CanFrame &frame, int row);

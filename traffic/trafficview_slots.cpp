@@ -34,8 +34,23 @@ void MainWindow::setUpTrafficView()
 
 void MainWindow::appendTrafficRow(const QStringList &texts)
 {
+    appendTrafficRow(TrafficRowContent(texts));
+}
+
+// Received frames are held as frames: their texts are made when read.
+void MainWindow::appendReceivedRow(const CanFrame &frame)
+{
+    ReceivedRow received;
+    if (ReceivedRow::make(frame, nextTrafficRow, &received))
+        appendTrafficRow(TrafficRowContent(received));
+    else
+        appendTrafficRow(receivedRowTexts(frame, nextTrafficRow));
+}
+
+void MainWindow::appendTrafficRow(const TrafficRowContent &content)
+{
     const int row = nextTrafficRow;
-    fillTrafficRow(row, texts);
+    fillTrafficRow(row, content);
     highlightTrafficRow(row, kSentRowStyle);
     nextTrafficRow = (row + 1) % rowLimit;
     if (nextTrafficRow == 0)
@@ -57,34 +72,34 @@ bool MainWindow::showStatisticsRow(const CanFrame &frame, FrameFraming framing)
     if (position >= rowLimit)
         return true;
 
-    fillTrafficRow(position, statisticsRowTexts(frame, framing, position));
+    fillTrafficRow(position, TrafficRowContent(statisticsRowTexts(frame, framing, position)));
     highlightTrafficRow(position, kStatisticsRowStyle);
     return true;
 }
 
-// The eight columns' texts, in new items or in those of the row the ring
-// comes round to; a null format text (a received fixed frame of unknown
-// format) leaves that cell as it is. The view learns of the new row once, not
-// cell by cell, and of all the rows of a delivery of received bytes at its end.
-void MainWindow::fillTrafficRow(int row, const QStringList &texts)
+// The eight columns, in new items or in those of the row the ring comes round
+// to; a null format text (a received fixed frame of unknown format) leaves
+// that cell as it is. The view learns of the new row once, not cell by cell,
+// and of all the rows of a delivery of received bytes at its end.
+void MainWindow::fillTrafficRow(int row, const TrafficRowContent &content)
 {
     QTableWidget *view = ui->tableWidget;
     trafficRefresh->holdRepaint();
     QAbstractItemModel *model = view->model();
     const bool sorting = view->isSortingEnabled();
-    const int columns = int(qMin<qsizetype>(TrafficColumn::Count, texts.size()));
+    const int columns = content.columns();
     {
         const QSignalBlocker oneNotice(sorting ? nullptr : model);
         for (int column = 0; column < columns; ++column) {
-            if (column == TrafficColumn::Format && texts.at(column).isNull())
+            if (content.leavesCell(column))
                 continue;
             QTableWidgetItem *item = view->item(row, column);
             if (item && item->type() == TrafficCell::Type && !sorting)
-                static_cast<TrafficCell *>(item)->setTextQuietly(texts.at(column));
+                content.writeQuietly(static_cast<TrafficCell *>(item), column);
             else if (item)
-                item->setText(texts.at(column));
+                item->setText(content.text(column));
             else
-                view->setItem(row, column, new TrafficCell(texts.at(column)));
+                view->setItem(row, column, content.newCell(column));
         }
     }
     if (columns > 0 && !sorting)
