@@ -211,7 +211,7 @@ void TestTrafficView::ringWrapsAtDefaultLimit()
 }
 
 // Rows the ring comes round to are rewritten in place, and whatever else shows
-// the traffic model hears of each of their cells by the end of the delivery.
+// the traffic model hears of each of their cells by the time they are repainted.
 void TestTrafficView::ringWrapsAtSmallLimit()
 {
     ReceiveFixture f;
@@ -227,6 +227,7 @@ void TestTrafficView::ringWrapsAtSmallLimit()
         QCOMPARE(f.cell(r, 0), QString::number(r));
     }
     QCOMPARE(nextTrafficRow, 2);
+    QTRY_VERIFY(f.trafficView()->viewport()->updatesEnabled());
     for (int r = 0; r < 2; ++r) {
         for (int c = 0; c < model->columnCount(); ++c) {
             QVERIFY2(std::any_of(notices.cbegin(), notices.cend(), [&](const QList<QVariant> &notice) {

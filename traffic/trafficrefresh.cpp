@@ -26,10 +26,14 @@ void TrafficRefresh::beginDelivery()
 void TrafficRefresh::endDelivery()
 {
     inDelivery = false;
-    announceRewrittenCells();
+    // While the rows wait for their repaint, the notice waits with them: the
+    // rows area, the one that shows those cells, is repainted whole then.
+    const bool quiet = waitingQuietly();
+    if (!quiet)
+        announceRewrittenCells();
     const bool written = pendingRow >= 0;
     if (written) {
-        selectRow(pendingRow, pendingStyleSheet);
+        selectRow(pendingRow, pendingStyleSheet, quiet);
         pendingRow = -1;
     }
     view->setAutoScroll(true);
@@ -72,6 +76,8 @@ void TrafficRefresh::holdRepaint()
 
 void TrafficRefresh::resumeRepaint()
 {
+    if (!inDelivery)
+        announceRewrittenCells();
     if (scrollPending)
         scrollToCurrent();
     for (QWidget *part : heldParts())
@@ -82,7 +88,7 @@ void TrafficRefresh::resumeRepaint()
 void TrafficRefresh::rowWritten(int row, const QString &styleSheet)
 {
     if (!inDelivery) {
-        selectRow(row, styleSheet);
+        selectRow(row, styleSheet, waitingQuietly());
         return;
     }
     pendingRow = row;
@@ -117,26 +123,28 @@ void TrafficRefresh::announceRewrittenCells()
     rewrittenFirstRow = rewrittenLastRow = rewrittenLastColumn = -1;
 }
 
-// Cell editors live on the rows area.
-bool TrafficRefresh::editorOpen() const
+// Whether the rows wait for their repaint with nobody to tell of each change
+// meanwhile: an open cell editor (editors live on the rows area) or an
+// accessibility client hears of every one.
+bool TrafficRefresh::waitingQuietly() const
 {
+    if (!repaintTimer.isActive() || QAccessible::isActive())
+        return false;
     const QList<QWidget *> onRows = view->viewport()->findChildren<QWidget *>(Qt::FindDirectChildrenOnly);
-    return std::any_of(onRows.cbegin(), onRows.cend(), [](const QWidget *w) { return w->isVisible(); });
+    return std::none_of(onRows.cbegin(), onRows.cend(), [](const QWidget *w) { return w->isVisible(); });
 }
 
-void TrafficRefresh::selectRow(int row, const QString &styleSheet)
+void TrafficRefresh::selectRow(int row, const QString &styleSheet, bool waiting)
 {
     view->setSelectionBehavior(QAbstractItemView::SelectRows);
     // Setting a style sheet repolishes the whole table: only do it on a change.
     if (view->styleSheet() != styleSheet)
         view->setStyleSheet(styleSheet);
-    // While the rows area is held back, its repaint shows the new selection
-    // whole: the view and its header need not hear of each change (that costs
-    // a style option and an update region per delivery). The first selection
-    // is told, for the header marks the columns of a selected row; so is every
-    // change while an editor is open or an accessibility client listens.
-    const bool quiet = repaintTimer.isActive() && view->selectionModel()->hasSelection() && !editorOpen()
-                       && !QAccessible::isActive();
+    // While the rows area waits, its repaint shows the new selection whole:
+    // the view and its header need not hear of each change (that costs a
+    // style option and an update region per delivery). The first selection
+    // is told, for the header marks the columns of a selected row.
+    const bool quiet = waiting && view->selectionModel()->hasSelection();
     const QSignalBlocker quietly(quiet ? view->selectionModel() : nullptr);
     view->selectRow(row);
     // The view scrolls to a new current row itself only when it hears of it.

@@ -28,14 +28,15 @@ public:
     // a delivery, at its end if no later row is written meanwhile.
     void rowWritten(int row, const QString &styleSheet);
     // Columns 0 to `lastColumn` of `row` were rewritten without notice: the
-    // model tells its views now or, during a delivery, once at its end for
-    // all the rows rewritten.
+    // model tells its views now or, during a delivery, once for all the rows
+    // rewritten, at its end or, while the rows wait for their repaint, right
+    // before it.
     void cellsRewritten(int row, int lastColumn);
 
 private:
     QList<QWidget *> heldParts() const;
-    bool editorOpen() const;
-    void selectRow(int row, const QString &styleSheet);
+    bool waitingQuietly() const;
+    void selectRow(int row, const QString &styleSheet, bool waiting);
     void resumeRepaint();
     void scrollToCurrent();
     void announceRewrittenCells();
