@@ -32,18 +32,22 @@ void TrafficCell::setData(int role, const QVariant &value)
     }
 }
 
+QString TrafficCell::currentText() const
+{
+    if (const ReceivedRow *received = std::get_if<ReceivedRow>(&content))
+        return received->text(receivedColumn);
+    return std::get<QString>(content);
+}
+
 void TrafficCell::setTextQuietly(const QString &text)
 {
-    shown = text;
-    receivedColumn = -1;
+    content = text;
 }
 
 void TrafficCell::setReceivedQuietly(const ReceivedRow &row, int column)
 {
-    if (receivedColumn < 0)
-        shown = QString();
-    received = row;
-    receivedColumn = column;
+    content = row;
+    receivedColumn = qint8(column);
 }
 
 int TrafficRowContent::columns() const
@@ -55,7 +59,7 @@ bool TrafficRowContent::leavesCell(int column) const
 {
     if (column != TrafficColumn::Format)
         return false;
-    return texts ? texts->at(column).isNull() : frame->format == FrameFormat::Other;
+    return texts ? texts->at(column).isNull() : frame->format() == FrameFormat::Other;
 }
 
 void TrafficRowContent::writeQuietly(TrafficCell *cell, int column) const

@@ -6,6 +6,8 @@
 #include <QTableWidgetItem>
 #include <QVariant>
 
+#include <variant>
+
 #include "traffic/traffictext.h"
 
 // A cell of the traffic view: a text, or one column of a received frame whose
@@ -19,8 +21,8 @@ public:
     // Told apart from other items by its type, without a look at its class.
     static constexpr int Type = QTableWidgetItem::UserType + 1;
 
-    explicit TrafficCell(const QString &text) : QTableWidgetItem(Type), shown(text) {}
-    TrafficCell(const ReceivedRow &row, int column) : QTableWidgetItem(Type), received(row), receivedColumn(column) {}
+    explicit TrafficCell(const QString &text) : QTableWidgetItem(Type), content(text) {}
+    TrafficCell(const ReceivedRow &row, int column) : QTableWidgetItem(Type), content(row), receivedColumn(qint8(column)) {}
 
     QVariant data(int role) const override;
     void setData(int role, const QVariant &value) override;
@@ -30,11 +32,10 @@ public:
     void setReceivedQuietly(const ReceivedRow &row, int column);
 
 private:
-    QString currentText() const { return receivedColumn < 0 ? shown : received.text(receivedColumn); }
+    QString currentText() const;
 
-    QString shown;              // the text, unless the cell shows a received frame
-    ReceivedRow received;
-    int receivedColumn = -1;    // the column of `received` shown, or -1
+    std::variant<QString, ReceivedRow> content;
+    qint8 receivedColumn = 0;   // the column shown of a received frame
 };
 
 // What a row of the traffic view is filled with: its texts, or a received
