@@ -93,6 +93,14 @@ struct TintedCellsStyle : QProxyStyle
     }
 };
 
+template <typename T>
+T *visibleChild(QWidget *parent)
+{
+    const QList<T *> children = parent->findChildren<T *>();
+    const auto shown = std::find_if(children.cbegin(), children.cend(), [](T *w) { return w->isVisible(); });
+    return shown == children.cend() ? nullptr : *shown;
+}
+
 void enterStatisticsMode(ReceiveFixture &f)
 {
     f.click("checkBoxOnlyRev");
@@ -260,6 +268,15 @@ void TestTrafficView::editedCellShowsUntilItsRowComesRound()
     f.deliver(framesWithIds({3}));
     QCOMPARE(f.cell(0, 5), idText(3));
     QCOMPARE(std::unique_ptr<QTableWidgetItem>(view->item(0, 5)->clone())->text(), idText(3));
+
+    // An editor open on a cell hears of its new text at the end of each
+    // delivery, even while the rows wait for their repaint.
+    view->edit(view->model()->index(0, 5));
+    QLineEdit *open = nullptr;
+    QTRY_VERIFY((open = visibleChild<QLineEdit>(view->viewport())));
+    f.deliver(framesWithIds({4}));
+    f.deliver(framesWithIds({5}));
+    QCOMPARE(open->text(), idText(5));
 }
 
 void TestTrafficView::rowLimitEdits_data()

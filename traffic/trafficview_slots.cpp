@@ -80,7 +80,8 @@ bool MainWindow::showStatisticsRow(const CanFrame &frame, FrameFraming framing)
 // The eight columns, in new items or in those of the row the ring comes round
 // to; a null format text (a received fixed frame of unknown format) leaves
 // that cell as it is. The view learns of the new row once, not cell by cell,
-// and of all the rows of a delivery of received bytes at its end.
+// and of all the rows of a delivery of received bytes at once (at the end of
+// the delivery, or right before the repaint the rows wait for).
 void MainWindow::fillTrafficRow(int row, const TrafficRowContent &content)
 {
     QTableWidget *view = ui->tableWidget;
