@@ -18,16 +18,6 @@
 
 namespace {
 
-// An editor opened in a table lives in its viewport as a line edit.
-bool editorOpen(const QTableWidget *table)
-{
-    const auto edits = table->viewport()->findChildren<QLineEdit *>();
-    for (const QLineEdit *edit : edits)
-        if (edit->isVisible())
-            return true;
-    return false;
-}
-
 QPoint cellCenter(const QTableWidget *table, int row, int column)
 {
     return table->visualRect(table->model()->index(row, column)).center();
@@ -105,17 +95,17 @@ void TestMainWindow::manualTableNotEditedInPlace()
     QTRY_VERIFY(table->isVisible());
     const QPoint cell = cellCenter(table, 0, 0);
     QTest::mouseClick(table->viewport(), Qt::LeftButton, {}, cell);
-    QVERIFY(!editorOpen(table));
+    QVERIFY(!openCellEditor(table));
     QTest::mouseDClick(table->viewport(), Qt::LeftButton, {}, cell);
-    QVERIFY(!editorOpen(table));
+    QVERIFY(!openCellEditor(table));
     QTest::keyClick(table, Qt::Key_F2);
-    QVERIFY(!editorOpen(table));
+    QVERIFY(!openCellEditor(table));
 
     // The same double click does open an editor once editing is allowed, so
     // the checks above can see one.
     table->setEditTriggers(QAbstractItemView::DoubleClicked);
     QTest::mouseDClick(table->viewport(), Qt::LeftButton, {}, cell);
-    QVERIFY(editorOpen(table));
+    QVERIFY(openCellEditor(table));
 }
 
 void TestMainWindow::headerLabels_data()

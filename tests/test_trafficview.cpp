@@ -93,14 +93,6 @@ struct TintedCellsStyle : QProxyStyle
     }
 };
 
-template <typename T>
-T *visibleChild(QWidget *parent)
-{
-    const QList<T *> children = parent->findChildren<T *>();
-    const auto shown = std::find_if(children.cbegin(), children.cend(), [](T *w) { return w->isVisible(); });
-    return shown == children.cend() ? nullptr : *shown;
-}
-
 void enterStatisticsMode(ReceiveFixture &f)
 {
     f.click("checkBoxOnlyRev");
@@ -273,7 +265,7 @@ void TestTrafficView::editedCellShowsUntilItsRowComesRound()
     // delivery, even while the rows wait for their repaint.
     view->edit(view->model()->index(0, 5));
     QLineEdit *open = nullptr;
-    QTRY_VERIFY((open = visibleChild<QLineEdit>(view->viewport())));
+    QTRY_VERIFY((open = openCellEditor(view)));
     f.deliver(framesWithIds({4}));
     f.deliver(framesWithIds({5}));
     QCOMPARE(open->text(), idText(5));

@@ -12,6 +12,15 @@
 
 #include "support/testfiles.h"
 
+#include <algorithm>
+
+QLineEdit *openCellEditor(const QTableWidget *table)
+{
+    const QList<QLineEdit *> edits = table->viewport()->findChildren<QLineEdit *>();
+    const auto open = std::find_if(edits.cbegin(), edits.cend(), [](const QLineEdit *e) { return e->isVisible(); });
+    return open == edits.cend() ? nullptr : *open;
+}
+
 WindowHarness::WindowHarness(const QHash<QString, QByteArray> &startFiles)
     : previousDir(QDir::currentPath())
 {

@@ -10,7 +10,12 @@
 
 #include "app/mainwindow.h"
 
+class QLineEdit;
 class QTableWidget;
+
+// The editor open in a table's cell (it lives in the table's viewport as a
+// line edit), or null.
+QLineEdit *openCellEditor(const QTableWidget *table);
 
 // The real main window, started in a fresh temporary working directory with
 // the program-wide values at zero, as at program start.
