@@ -249,7 +249,7 @@ void TestTrafficView::editedCellShowsUntilItsRowComesRound()
     f.deliver(framesWithIds({1, 2}));
     QSignalSpy changed(view, &QTableWidget::cellChanged);
     view->edit(view->model()->index(0, 5));
-    auto *editor = view->viewport()->findChild<QLineEdit *>();
+    QLineEdit *editor = openCellEditor(view);
     QVERIFY(editor);
     editor->selectAll();
     QTest::keyClicks(editor, QStringLiteral("note"));
