@@ -9,7 +9,8 @@
 // fixed 20-byte protocol and in the variable-length protocol, and the 20-byte
 // skeleton (0xAA 0x55, code, body, sum) shared by every converter command.
 
-enum class FrameFormat { Standard, Extended, Other };
+// A byte, so that a received row held per traffic cell stays small.
+enum class FrameFormat : quint8 { Standard, Extended, Other };
 enum class FrameFraming { Fixed, Variable };
 
 struct CanFrame

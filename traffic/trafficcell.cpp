@@ -59,7 +59,7 @@ bool TrafficRowContent::leavesCell(int column) const
 {
     if (column != TrafficColumn::Format)
         return false;
-    return texts ? texts->at(column).isNull() : frame->format() == FrameFormat::Other;
+    return texts ? texts->at(column).isNull() : frame->format == FrameFormat::Other;
 }
 
 void TrafficRowContent::writeQuietly(TrafficCell *cell, int column) const

@@ -68,7 +68,7 @@ ReceivedRow receivedRowHead(const CanFrame &frame, int row)
     head.number = row;
     head.msecsOfDay = currentTrafficMsecsOfDay();
     head.identifier = frame.identifier;
-    head.formatCode = quint8(frame.format);
+    head.format = frame.format;
     head.remote = frame.remote;
     return head;
 }
@@ -160,9 +160,7 @@ QString ReceivedRow::text(int column) const
     case TrafficColumn::Kind:
         return remote ? RemoteFrame : DataFrame;
     case TrafficColumn::Format:
-        return format() == FrameFormat::Standard   ? Standard
-               : format() == FrameFormat::Extended ? Extended
-                                                   : QString();
+        return format == FrameFormat::Standard ? Standard : format == FrameFormat::Extended ? Extended : QString();
     case TrafficColumn::Identifier:
         return receivedIdText(identifier);
     case TrafficColumn::Length:

@@ -51,13 +51,11 @@ struct ReceivedRow
     int number = 0;
     int msecsOfDay = 0;   // local time of receipt
     quint32 identifier = 0;
-    quint8 formatCode = quint8(FrameFormat::Standard);   // a FrameFormat, in a byte
+    FrameFormat format = FrameFormat::Standard;
     bool remote = false;
     quint8 length = 0;
     quint8 dataSize = 0;
     char data[MaxData] = {};
-
-    FrameFormat format() const { return FrameFormat(formatCode); }
 
     // The frame received now, shown in `row`; false when its length or data
     // does not fit.
