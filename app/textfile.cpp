@@ -57,3 +57,13 @@ QString fileSaveFailedText(const QString &fileName)
 {
     return QStringLiteral("文件保存失败：%1").arg(fileName);
 }
+
+bool containsLineBreak(const QString &text)
+{
+    return text.contains(QLatin1Char('\n')) || text.contains(QLatin1Char('\r'));
+}
+
+QString lineBreakSaveRefusedText(int row)
+{
+    return QStringLiteral("第%1行含有换行符，无法保存").arg(row + 1);
+}

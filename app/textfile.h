@@ -29,4 +29,11 @@ bool writeTextFile(const QString &fileName, const QByteArray &content);
 // The status-bar text for a file that could not be saved.
 QString fileSaveFailedText(const QString &fileName);
 
+// A "\n" or "\r" in a text the user typed or pasted (a cell copied from a
+// spreadsheet carries one): saved, it would split its line in two, so the file
+// would come back shorter or shifted at the next start.
+bool containsLineBreak(const QString &text);
+// The status-bar text for a table not saved because of it, `row` counted from 0.
+QString lineBreakSaveRefusedText(int row);
+
 #endif // TAVICON_TEXTFILE_H

@@ -1,5 +1,7 @@
 #include "canconfig/bittiming.h"
 
+#include "app/textfile.h"
+
 namespace {
 
 constexpr int ConverterClockHz = 36000000;
@@ -22,6 +24,8 @@ const BitTimingRow *bitTimingRow(int index)
 
 std::optional<int> prescalerValue(const QString &text)
 {
+    if (containsLineBreak(text))
+        return std::nullopt;
     bool ok = false;
     const int value = text.toInt(&ok, 10);
     if (!ok)

@@ -22,7 +22,8 @@ constexpr int BitTimingRowCount = 12;
 const BitTimingRow *bitTimingRow(int index);
 
 // The prescaler text as a base-10 int (QString::toInt), or nothing when it does
-// not convert. A converted value may still lie outside 1..1023.
+// not convert or holds a line break (cfg.txt would keep it on a line of its
+// own). A converted value may still lie outside 1..1023.
 std::optional<int> prescalerValue(const QString &text);
 bool prescalerInRange(int prescaler);
 

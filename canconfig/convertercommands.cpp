@@ -1,5 +1,6 @@
 #include "canconfig/convertercommands.h"
 
+#include "app/textfile.h"
 #include "link/canframe.h"
 
 namespace {
@@ -50,6 +51,8 @@ QByteArray setStartCommand(const SetStartSettings &s)
 
 bool parseFilterText(const QString &text, quint32 *value)
 {
+    if (containsLineBreak(text))
+        return false;
     bool ok = false;
     const uint v = text.toUInt(&ok, 16);
     if (!ok)

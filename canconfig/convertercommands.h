@@ -29,7 +29,8 @@ struct SetStartSettings
 QByteArray setStartCommand(const SetStartSettings &settings);
 
 // A filter or mask text: hexadecimal as QString::toUInt reads it in base 16,
-// all 32 bits (FFFFFFFF included). False when it does not convert.
+// all 32 bits (FFFFFFFF included). False when it does not convert or holds a
+// line break.
 bool parseFilterText(const QString &text, quint32 *value);
 
 // AA 55 04, sixteen zeros, 04.

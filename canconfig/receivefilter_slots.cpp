@@ -40,8 +40,9 @@ void MainWindow::on_btnREceiveInsert_clicked()
 
 void MainWindow::on_btnReceiveSave_clicked()
 {
-    if (!writeTextFile(ReceiveIdFileName, receiveIdFileText(receiveIdCells(ui->tableWidget_5))))
-        ui->statusbar->showMessage(fileSaveFailedText(ReceiveIdFileName));
+    const QString fault = saveReceiveIdFile(ReceiveIdFileName, receiveIdCells(ui->tableWidget_5));
+    if (!fault.isNull())
+        ui->statusbar->showMessage(fault);
 }
 
 void MainWindow::on_btnReceiveSet_clicked()

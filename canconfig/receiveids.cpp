@@ -15,7 +15,7 @@ ReceiveIdList receiveIdsFromRows(const QList<ReceiveIdCell> &rows)
         }
         bool ok = false;
         const int id = rows.at(row)->toInt(&ok, 16);
-        if (!ok || id < 0) {
+        if (!ok || id < 0 || containsLineBreak(*rows.at(row))) {
             list.fault = ReceiveIdList::Fault::BadRow;
             list.badRow = row;
             return list;
@@ -35,6 +35,18 @@ QByteArray receiveIdFileText(const QList<ReceiveIdCell> &rows)
         text.append('\n');
     }
     return text;
+}
+
+QString saveReceiveIdFile(const QString &fileName, const QList<ReceiveIdCell> &rows)
+{
+    for (int row = 0; row < rows.size(); ++row) {
+        const ReceiveIdCell &cell = rows.at(row);
+        if (cell && !cell->trimmed().isEmpty() && containsLineBreak(*cell))
+            return lineBreakSaveRefusedText(row);
+    }
+    if (!writeTextFile(fileName, receiveIdFileText(rows)))
+        return fileSaveFailedText(fileName);
+    return QString();
 }
 
 bool readReceiveIdFile(const QString &fileName, QStringList *texts)

@@ -125,6 +125,9 @@ void TestCanConfig::setStart_data()
     QTest::newRow("filter text") << false << "1M" << "3" << "12G4" << "0" << false << QByteArray() << badFilter;
     QTest::newRow("empty mask") << false << "1M" << "3" << "0" << "" << false << QByteArray() << badFilter;
     QTest::newRow("prescaler checked first") << false << "1M" << "1024" << "" << "" << false << QByteArray() << badPrescaler;
+    QTest::newRow("prescaler line break") << true << "1M" << "24\n" << "0" << "0" << false << QByteArray() << badPrescaler;
+    QTest::newRow("filter line break") << false << "1M" << "3" << "00000000\n" << "0" << false << QByteArray() << badFilter;
+    QTest::newRow("mask line break") << false << "1M" << "3" << "0" << "\r0" << false << QByteArray() << badFilter;
 }
 
 void TestCanConfig::setStart()
@@ -393,6 +396,8 @@ void TestCanConfig::receiveFilter_data()
         << QStringLiteral("接收ID表第2行的ID值错误，请检查");
     QTest::newRow("empty item") << "radioBtnUploadOnly" << QStringList{""} << QByteArray()
         << QStringLiteral("接收ID表第1行的ID值错误，请检查");
+    QTest::newRow("line break") << "radioBtnUploadOnly" << QStringList{"1", "103\n"} << QByteArray()
+        << QStringLiteral("接收ID表第2行的ID值错误，请检查");
 }
 
 void TestCanConfig::receiveFilter()

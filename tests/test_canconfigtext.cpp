@@ -10,6 +10,7 @@
 #include "canconfig/configfile.h"
 #include "canconfig/receiveids.h"
 #include "support/frames.h"
+#include "support/testfiles.h"
 
 using Cells = QList<ReceiveIdCell>;
 
@@ -41,6 +42,7 @@ void TestCanConfigText::busSpeed_data()
     QTest::newRow("not a number") << 5 << 4 << "3a" << QString();
     QTest::newRow("empty") << 5 << 4 << "" << QString();
     QTest::newRow("beyond 32 bits") << 5 << 4 << "4294967299" << QString();
+    QTest::newRow("line break") << 5 << 4 << "24\n" << QString();
     QTest::newRow("no segment selected") << -1 << -1 << "3" << " ";
 }
 
@@ -126,6 +128,13 @@ void TestCanConfigText::receiveIdFile()
     QCOMPARE(texts, (QStringList{QStringLiteral("123"), QStringLiteral("1ABCDEF0")}));
     QVERIFY(!readReceiveIdFile(dir.filePath(QStringLiteral("missing.txt")), &texts));
     QCOMPARE(texts.size(), 2);
+
+    // A blank item is left out; one with a line break would come back as two identifiers.
+    QCOMPARE(saveReceiveIdFile(name, Cells{QStringLiteral("1"), QStringLiteral("\n")}), QString());
+    QCOMPARE(fileBytes(name), QByteArray("1\n"));
+    QCOMPARE(saveReceiveIdFile(name, Cells{QStringLiteral("\r\n"), QStringLiteral("2"), QStringLiteral("103\n104")}),
+             QStringLiteral("第3行含有换行符，无法保存"));
+    QCOMPARE(fileBytes(name), QByteArray("1\n"));
 }
 
 QTEST_GUILESS_MAIN(TestCanConfigText)

@@ -39,6 +39,9 @@ void TestCellText::rowFrame_data()
     QTest::newRow("byte -1") << "1" << "-1" << false << BadByte;
     QTest::newRow("identifier first") << "q" << "zz" << false << BadIdentifier;
     QTest::newRow("range before data") << "800" << "zz" << false << IdentifierRange;
+    QTest::newRow("id with line feed") << "103\n" << "00" << false << BadIdentifier;
+    QTest::newRow("data with carriage return") << "1" << "00 11\r" << false << BadByte;
+    QTest::newRow("data line break before count") << "1" << "0 1 2 3 4 5 6 7 8\n" << false << BadByte;
 }
 
 void TestCellText::rowFrame()

@@ -60,6 +60,8 @@ void TestManualSend::wire_data()
     QTest::newRow("extended 20000000") << false << true << "20000000" << "00" << none << CellTextFault::IdentifierRange;
     QTest::newRow("nine bytes") << false << false << "1" << "1 2 3 4 5 6 7 8 9" << none << CellTextFault::TooManyBytes;
     QTest::newRow("byte 100") << true << false << "1" << "00 100" << none << CellTextFault::BadByte;
+    QTest::newRow("id with line break") << false << false << "103\n" << "00" << none << CellTextFault::BadIdentifier;
+    QTest::newRow("data with line break") << false << false << "1" << "00 11\r\n" << none << CellTextFault::BadByte;
 }
 
 void TestManualSend::wire()

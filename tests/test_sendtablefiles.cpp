@@ -73,6 +73,10 @@ void TestSendTableFiles::files()
     h.click(button.toLatin1());
     QCOMPARE(h.statusText(), QStringLiteral("第2行含有逗号，无法保存"));
     QCOMPARE(fileBytes(file), bytes);
+    t->item(1, 1)->setText("00 11\n");
+    h.click(button.toLatin1());
+    QCOMPARE(h.statusText(), QStringLiteral("第2行含有换行符，无法保存"));
+    QCOMPARE(fileBytes(file), bytes);
     QVERIFY(QFile::remove(file) && QDir().mkdir(file));
     t->setRowCount(0);
     h.click(button.toLatin1());

@@ -58,6 +58,12 @@ void TestTableFile::save_data()
     QTest::newRow("no rows") << TableFileRows{} << QString() << QByteArray();
     QTest::newRow("comma in row 2") << TableFileRows{{"1"}, {"3", "00,11"}, {"4,"}} << "第2行含有逗号，无法保存"
                                     << QByteArray("old\n");
+    QTest::newRow("line feed in row 3") << TableFileRows{{"1"}, {"2"}, {"3", "00 11\n"}, {"4,"}}
+                                        << "第3行含有换行符，无法保存" << QByteArray("old\n");
+    QTest::newRow("carriage return in row 1") << TableFileRows{{"1\r"}, {"2,"}} << "第1行含有换行符，无法保存"
+                                              << QByteArray("old\n");
+    QTest::newRow("comma and line break in one row") << TableFileRows{{"1\n", "2,"}} << "第1行含有逗号，无法保存"
+                                                     << QByteArray("old\n");
 }
 
 void TestTableFile::save()

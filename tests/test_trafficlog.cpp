@@ -74,6 +74,9 @@ void TestTrafficLog::lines()
                              + blanks(17) + blanks(20) + "0x000001ab" + blanks(10) + "8" + blanks(19)
                              + "00 11 22 33 44 55 66 77\n";
     QCOMPARE(QString::fromUtf8(logRowLine(cells, padding())), expected);
+
+    // An edited cell's line breaks are blanks, so the row stays one line.
+    QCOMPARE(QString::fromUtf8(logRowLine({"a\nb", "\r\n"}, padding())), "a b" + blanks(17) + blanks(20) + "\n");
 }
 
 void TestTrafficLog::autoFileName_data()

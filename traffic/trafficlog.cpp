@@ -17,6 +17,11 @@ QByteArray fieldsLine(const QStringList &texts, const QStringList &padding)
         if (text.size() < width)
             line += padding.at(text.size());
     }
+    // A traffic cell the user edited may hold a line break; each row stays one line.
+    for (QChar &c : line) {
+        if (c == QLatin1Char('\n') || c == QLatin1Char('\r'))
+            c = QLatin1Char(' ');
+    }
     line += QLatin1Char('\n');
     return line.toUtf8();
 }

@@ -27,7 +27,8 @@ QString logField(const QString &text, const QStringList &padding);
 QByteArray logHeaderLine(const QStringList &headerTexts, const QStringList &padding);
 
 // The line of one row: one field per column, then "\n". A cell without an item
-// is a null string and becomes a field of blanks, like an empty text.
+// is a null string and becomes a field of blanks, like an empty text. A "\n"
+// or "\r" inside a text is written as a blank.
 QByteArray logRowLine(const QStringList &cellTexts, const QStringList &padding);
 
 // "yyyyMMdd_hhmmss_zzz.txt" of `time`; from attempt 2 on "_2", "_3", … stand

@@ -2,6 +2,8 @@
 
 #include <QStringList>
 
+#include "app/textfile.h"
+
 namespace CellTextFault {
 const QString BadIdentifier = QStringLiteral("ID值错误，请输入16进制数");
 const QString IdentifierRange = QStringLiteral("ID值超出范围：标准帧最大为7FF，扩展帧最大为1FFFFFFF");
@@ -28,7 +30,8 @@ bool parseHex(const QString &text, quint32 max, quint32 *value)
 
 bool parseIdentifierText(const QString &text, quint32 *identifier)
 {
-    return parseHex(text, 0x7FFFFFFFu, identifier);
+    // toInt() would read past a pasted line break, and the traffic row would show it.
+    return !containsLineBreak(text) && parseHex(text, 0x7FFFFFFFu, identifier);
 }
 
 quint32 maxIdentifier(FrameFormat format)
@@ -38,6 +41,8 @@ quint32 maxIdentifier(FrameFormat format)
 
 DataTextFault parseDataText(const QString &text, QByteArray *bytes)
 {
+    if (containsLineBreak(text))
+        return DataTextFault::BadByte;
     const QStringList pieces = text.trimmed().split(QLatin1Char(' '), Qt::KeepEmptyParts);
     if (pieces.size() > FixedLayout::MaxData)
         return DataTextFault::TooManyBytes;

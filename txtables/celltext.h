@@ -10,7 +10,7 @@
 // files). A text is refused rather than sent as something the row does not say.
 
 // Hexadecimal as QString::toInt reads it in base 16 (blanks around, an optional
-// "+" and "0x" prefix), without a minus sign, 0..7FFFFFFF.
+// "+" and "0x" prefix), without a minus sign or a line break, 0..7FFFFFFF.
 bool parseIdentifierText(const QString &text, quint32 *identifier);
 
 // Largest identifier a frame type carries: 7FF standard, 1FFFFFFF extended.
@@ -20,7 +20,8 @@ enum class DataTextFault { None, TooManyBytes, BadByte };
 // The text trimmed at both ends and split at every single blank; each piece is
 // one byte. An empty piece is 00 (two adjacent blanks add a 00 byte; an empty
 // text is one 00 byte); any other piece must read as an identifier text does,
-// with a value 00..FF. At most eight pieces.
+// with a value 00..FF. At most eight pieces. A text with a line break anywhere
+// is a BadByte.
 DataTextFault parseDataText(const QString &text, QByteArray *bytes);
 
 // The data frame a send-table row describes, or the status-bar text of its first

@@ -1,5 +1,7 @@
 #include "txtables/tablefile.h"
 
+#include <algorithm>
+
 #include "app/textfile.h"
 
 bool readTableFile(const QString &fileName, int minFields, TableFileRows *rows)
@@ -27,22 +29,24 @@ QByteArray tableFileText(const TableFileRows &rows)
     return text;
 }
 
-int firstRowWithComma(const TableFileRows &rows)
+QString tableSaveFault(const TableFileRows &rows)
 {
     for (int r = 0; r < rows.size(); ++r) {
-        for (const QString &field : rows.at(r)) {
-            if (field.contains(QLatin1Char(',')))
-                return r;
-        }
+        const QStringList &fields = rows.at(r);
+        const auto hasComma = [](const QString &f) { return f.contains(QLatin1Char(',')); };
+        if (std::any_of(fields.begin(), fields.end(), hasComma))
+            return QStringLiteral("第%1行含有逗号，无法保存").arg(r + 1);
+        if (std::any_of(fields.begin(), fields.end(), containsLineBreak))
+            return lineBreakSaveRefusedText(r);
     }
-    return -1;
+    return QString();
 }
 
 QString saveTableFile(const QString &fileName, const TableFileRows &rows)
 {
-    const int commaRow = firstRowWithComma(rows);
-    if (commaRow >= 0)
-        return QStringLiteral("第%1行含有逗号，无法保存").arg(commaRow + 1);
+    const QString fault = tableSaveFault(rows);
+    if (!fault.isNull())
+        return fault;
     if (!writeTextFile(fileName, tableFileText(rows)))
         return fileSaveFailedText(fileName);
     return QString();

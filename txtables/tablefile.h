@@ -19,14 +19,16 @@ bool readTableFile(const QString &fileName, int minFields, TableFileRows *rows);
 // The file's text: each row's fields joined by "," and followed by "\n".
 QByteArray tableFileText(const TableFileRows &rows);
 
-// Index of the first row with a "," inside one of its fields, or -1: such a
-// row would come back with its fields shifted.
-int firstRowWithComma(const TableFileRows &rows);
+// Why the rows cannot be saved, or a null string: the first row with a "," in
+// a field (it would come back with its fields shifted) gives
+// "第%1行含有逗号，无法保存", the first with a line break in a field (it would
+// come back as two lines) lineBreakSaveRefusedText(); the row counted from 1,
+// a row holding both gives the comma's text.
+QString tableSaveFault(const TableFileRows &rows);
 
 // Writes the rows to the file, replacing it whole. Returns a null string on
-// success, otherwise the status-bar text: a row with a "," in a field is not
-// saved at all ("第%1行含有逗号，无法保存", the row counted from 1), a file
-// that cannot be written gives fileSaveFailedText(fileName).
+// success, otherwise the status-bar text: tableSaveFault(rows), and the file
+// is left as it was, or fileSaveFailedText(fileName) when it cannot be written.
 QString saveTableFile(const QString &fileName, const TableFileRows &rows);
 
 #endif // TAVICON_TABLEFILE_H
