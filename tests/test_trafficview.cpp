@@ -13,11 +13,9 @@
 #include <QStatusBar>
 #include <QStyledItemDelegate>
 #include <QTableWidget>
-#include <QTextLayout>
 #include <QtTest>
 
 #include "support/receivefixture.h"
-#include "traffic/asciiglyphs.h"
 
 namespace {
 
@@ -130,8 +128,6 @@ private slots:
     void editTriggersAfterLeavingStatistics();
     void cellsLookAsTheStandardDelegatePaintsThem_data();
     void cellsLookAsTheStandardDelegatePaintsThem();
-    void asciiGlyphsAreTheGlyphsOfALayout_data();
-    void asciiGlyphsAreTheGlyphsOfALayout();
     void eachDeliverySelectsItsLastRowRepaintsWait();
     void rowSentMeanwhileIsShownAtTheRepaint();
     void pausedDeliveriesLeaveTheViewWhereItIs();
@@ -583,55 +579,6 @@ void TestTrafficView::cellsLookAsTheStandardDelegatePaintsThem()
     QVERIFY(!fast.isNull());
     QCOMPARE(fast, expected);
     QVERIFY(fast != QImage(fast.size(), fast.format()));
-}
-
-void TestTrafficView::asciiGlyphsAreTheGlyphsOfALayout_data()
-{
-    QTest::addColumn<QString>("text");
-    QTest::addColumn<int>("width");
-    QTest::addColumn<bool>("wraps");
-    QTest::addColumn<bool>("asGlyphs");   // false: left to a layout of its own
-    QTest::newRow("identifier") << "0x1A2B3C4D" << 200 << true << true;
-    QTest::newRow("identifier cut") << "0x1A2B3C4D" << 40 << true << true;
-    QTest::newRow("data cut") << "11 22 33 44 55 66 77 88" << 92 << false << true;
-    QTest::newRow("data wrapped") << "11 22 33 44 55 66 77 88" << 92 << true << false;
-    QTest::newRow("kerning pairs") << "AVATAR Te To Wo" << 400 << true << true;
-    QTest::newRow("kerning pair cut") << "AVAVAVAVAVAV" << 33 << false << true;
-    QTest::newRow("only the ellipsis") << "WWWW" << 12 << false << true;
-    QTest::newRow("not even the ellipsis") << "WWWW" << 2 << false << false;
-    QTest::newRow("trailing blank") << "12 " << 200 << false << false;
-    QTest::newRow("not ASCII") << "0x12é" << 200 << false << false;
-    QTest::newRow("empty") << "" << 200 << false << false;
-}
-
-// A text drawn from glyphs known per character pair has the glyphs and pen
-// positions a text layout gives the text the standard item painting shows.
-void TestTrafficView::asciiGlyphsAreTheGlyphsOfALayout()
-{
-    QFETCH(QString, text);
-    QFETCH(int, width);
-    QFETCH(bool, wraps);
-    QFETCH(bool, asGlyphs);
-    const QFont font;
-    AsciiGlyphs glyphs;
-    glyphs.setFont(font);
-    QGlyphRun run;
-    QCOMPARE(glyphs.glyphRun(text, width, Qt::ElideRight, wraps, &run), asGlyphs);
-    if (!asGlyphs)
-        return;
-    QTextLayout layout(QFontMetrics(font).elidedText(text, Qt::ElideRight, width), font);
-    layout.beginLayout();
-    layout.createLine().setLineWidth(width);
-    layout.endLayout();
-    QList<quint32> indexes;
-    QList<QPointF> positions;
-    for (const QGlyphRun &shaped : layout.glyphRuns()) {
-        QCOMPARE(shaped.rawFont(), run.rawFont());
-        indexes += shaped.glyphIndexes();
-        positions += shaped.positions();
-    }
-    QCOMPARE(run.glyphIndexes(), indexes);
-    QCOMPARE(run.positions(), positions);
 }
 
 // Each delivery ends with its last row current and selected; meanwhile the

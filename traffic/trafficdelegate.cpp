@@ -96,7 +96,6 @@ bool TrafficItemDelegate::paintPlainText(QPainter *painter, const QStyleOptionVi
         return false;
 
     if (!layoutFontKnown || opt.font != layoutFont) {
-        asciiGlyphs.setFont(opt.font);
         layouts.clear();
         textRects.clear();
         layoutFont = opt.font;
@@ -123,17 +122,6 @@ bool TrafficItemDelegate::paintPlainText(QPainter *painter, const QStyleOptionVi
     else
         textColour = styleSheetStyle ? opt.palette.text().color() : opt.palette.color(group, QPalette::Text);
 
-    // A text of plain ASCII on one line, left aligned, needs no layout: its
-    // glyphs are known, and it stands where a one-line text stands in the box.
-    QGlyphRun glyphs;
-    if (QStyle::visualAlignment(opt.direction, opt.displayAlignment).testFlag(Qt::AlignLeft)
-        && asciiGlyphs.glyphRun(opt.text, textRect.width(), opt.textElideMode, textKey.wrap, &glyphs)) {
-        LayoutKey probeKey = textKey;
-        probeKey.text = QStringLiteral("0");
-        const QPointF offset = laidOutText(probeKey, opt)->offset;
-        drawCell(painter, opt, style, textColour, &glyphs, 1, QPointF(textRect.topLeft()) + offset);
-        return true;
-    }
     const LaidOutText *text = laidOutText(textKey, opt);
     drawCell(painter, opt, style, textColour, text->glyphs.constData(), text->glyphs.size(),
              QPointF(textRect.topLeft()) + text->offset);

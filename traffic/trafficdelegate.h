@@ -14,13 +14,9 @@
 #include <QString>
 #include <QStyledItemDelegate>
 
-#include "traffic/asciiglyphs.h"
-
 // Paints the cells of the traffic view exactly as the standard delegate does,
-// without laying out the same text over and over: a one-line text of plain
-// ASCII is drawn from glyphs known per character pair, any other plain text
-// cell is laid out once per text and cell size and from then on its glyphs
-// are only drawn. Cells with anything else (icons, check boxes, an open
+// without laying out the same text over and over: a plain text cell is laid
+// out once per text and cell size and from then on its glyphs are only drawn. Cells with anything else (icons, check boxes, an open
 // editor, an underlined font) are left to the standard delegate.
 class TrafficItemDelegate : public QStyledItemDelegate
 {
@@ -79,7 +75,6 @@ private:
 
     mutable QFont layoutFont;
     mutable bool layoutFontKnown = false;
-    mutable AsciiGlyphs asciiGlyphs;
     mutable QCache<LayoutKey, LaidOutText> layouts;
     mutable QHash<quint64, QRect> textRects;   // text rectangle within a cell, by cell size
     mutable PanelProbe panelProbe;
