@@ -21,7 +21,8 @@ namespace {
 
 const QString kTooMany = QStringLiteral("Display area can display the number of rows is too little");
 const QString kBlueSelection = QStringLiteral("selection-background-color:rgb(0,167,242)");
-const QString kWhiteSelection = QStringLiteral("selection-background-color:rgb(255,255,255)");
+const QString kWhiteSelection =
+    QStringLiteral("selection-background-color:rgb(255,255,255);selection-color:palette(text)");
 
 QByteArray framesWithIds(std::initializer_list<quint32> ids)
 {
@@ -112,6 +113,7 @@ private slots:
     void ringWrapsAtDefaultLimit();
     void ringWrapsAtSmallLimit();
     void editedCellShowsUntilItsRowComesRound();
+    void deliveryAcrossTheWrapLeavesOtherEditorsAlone();
     void rowLimitEdits_data();
     void rowLimitEdits();
     void deletingCharactersOneByOne();
@@ -267,6 +269,23 @@ void TestTrafficView::editedCellShowsUntilItsRowComesRound()
     QCOMPARE(open->text(), idText(5));
 }
 
+// Rows 4 and 0 are rewritten in one delivery: an editor on row 2 keeps what
+// the user typed.
+void TestTrafficView::deliveryAcrossTheWrapLeavesOtherEditorsAlone()
+{
+    ReceiveFixture f;
+    QTableWidget *view = f.trafficView();
+    f.setRowLimit(QStringLiteral("5"));
+    f.deliver(framesWithIds({1, 2, 3, 4}));
+    view->edit(view->model()->index(2, 5));
+    QLineEdit *editor = nullptr;
+    QTRY_VERIFY((editor = openCellEditor(view)));
+    editor->setText(QStringLiteral("typed"));
+    f.deliver(framesWithIds({5, 6}));
+    QCOMPARE(f.cell(0, 5), idText(6));
+    QCOMPARE(editor->text(), QStringLiteral("typed"));
+}
+
 void TestTrafficView::rowLimitEdits_data()
 {
     QTest::addColumn<QString>("typed");
@@ -404,6 +423,14 @@ void TestTrafficView::statisticsRowPerIdentifier()
     QCOMPARE(nextTrafficRow, 0);
     QCOMPARE(statisticsIds, (QStringList{idText(0xA), idText(0xB)}));
     QCOMPARE(f.trafficView()->currentRow(), 0);
+    // Not highlighted, and readable: the identifier's text is drawn dark.
+    const QImage rows = paintedRows(f.trafficView());
+    const QRect cell = f.trafficView()->visualRect(f.trafficView()->model()->index(0, 5));
+    int dark = 0;
+    for (int y = cell.top(); y <= cell.bottom(); ++y)
+        for (int x = cell.left(); x <= cell.right(); ++x)
+            dark += qGray(rows.pixel(x, y)) < 128;
+    QVERIFY2(dark > 20, qPrintable(QString::number(dark)));
     QCOMPARE(f.trafficView()->styleSheet(), kWhiteSelection);
 }
 

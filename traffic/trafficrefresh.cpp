@@ -97,30 +97,39 @@ void TrafficRefresh::rowWritten(int row, const QString &styleSheet)
 
 void TrafficRefresh::cellsRewritten(int row, int lastColumn)
 {
-    if (rewrittenFirstRow < 0) {
-        rewrittenFirstRow = rewrittenLastRow = row;
-        rewrittenLastColumn = lastColumn;
+    // The first run that ends at most one row before `row`, or the end.
+    auto run = std::lower_bound(rewrittenRuns.begin(), rewrittenRuns.end(), row,
+                                [](const RowRun &r, int row) { return r.last + 1 < row; });
+    if (run == rewrittenRuns.end() || run->first > row + 1) {
+        rewrittenRuns.insert(run, RowRun{row, row});
     } else {
-        rewrittenFirstRow = qMin(rewrittenFirstRow, row);
-        rewrittenLastRow = qMax(rewrittenLastRow, row);
-        rewrittenLastColumn = qMax(rewrittenLastColumn, lastColumn);
+        run->first = qMin(run->first, row);
+        run->last = qMax(run->last, row);
+        const auto next = run + 1;
+        if (next != rewrittenRuns.end() && next->first <= run->last + 1) {
+            run->last = next->last;
+            rewrittenRuns.erase(next);
+        }
     }
+    rewrittenLastColumn = qMax(rewrittenLastColumn, lastColumn);
     if (!inDelivery)
         announceRewrittenCells();
 }
 
-// One notice for the rectangle of every cell rewritten, which may take in
-// rows between them that stayed as they were.
+// One notice per run of rewritten rows.
 void TrafficRefresh::announceRewrittenCells()
 {
-    if (rewrittenFirstRow < 0)
+    if (rewrittenRuns.isEmpty())
         return;
     QAbstractItemModel *model = view->model();
-    const int lastRow = qMin(rewrittenLastRow, model->rowCount() - 1);
     const int lastColumn = qMin(rewrittenLastColumn, model->columnCount() - 1);
-    if (rewrittenFirstRow <= lastRow && lastColumn >= 0)
-        emit model->dataChanged(model->index(rewrittenFirstRow, 0), model->index(lastRow, lastColumn));
-    rewrittenFirstRow = rewrittenLastRow = rewrittenLastColumn = -1;
+    for (const RowRun &run : std::as_const(rewrittenRuns)) {
+        const int lastRow = qMin(run.last, model->rowCount() - 1);
+        if (run.first <= lastRow && lastColumn >= 0)
+            emit model->dataChanged(model->index(run.first, 0), model->index(lastRow, lastColumn));
+    }
+    rewrittenRuns.clear();
+    rewrittenLastColumn = -1;
 }
 
 // Whether the rows wait for their repaint with nobody to tell of each change

@@ -49,8 +49,16 @@ private:
     bool scrollPending = false;
     int pendingRow = -1;
     QString pendingStyleSheet;
-    int rewrittenFirstRow = -1;
-    int rewrittenLastRow = -1;
+    // The rows rewritten since the last notice, as sorted runs of adjacent rows
+    // that never touch: a delivery across the ring's wrap (rows 999, 0, 1) is
+    // two runs, so a notice never takes in rows that stayed as they were (an
+    // open editor there would lose what the user typed).
+    struct RowRun
+    {
+        int first;
+        int last;
+    };
+    QList<RowRun> rewrittenRuns;
     int rewrittenLastColumn = -1;
 };
 

@@ -13,7 +13,10 @@
 namespace {
 
 const QString kSentRowStyle = QStringLiteral("selection-background-color:rgb(0,167,242)");
-const QString kStatisticsRowStyle = QStringLiteral("selection-background-color:rgb(255,255,255)");
+// The row updated last is selected but not highlighted; its text keeps the
+// view's own colour, which a white selection text would hide.
+const QString kStatisticsRowStyle =
+    QStringLiteral("selection-background-color:rgb(255,255,255);selection-color:palette(text)");
 const QString kTooManyIdentifiers = QStringLiteral("Display area can display the number of rows is too little");
 
 // Larger ring sizes would take gigabytes of item slots; such a text is ignored
