@@ -5,6 +5,7 @@
 
 #include <cerrno>
 
+#include "app/columnwidths.h"
 #include "traffic/traffictext.h"
 #include "ui_mainwindow.h"
 
@@ -48,6 +49,12 @@ MainWindow::MainWindow(QWidget *parent)
     const int trafficWidths[] = {30, 60, 80, 100, 120, 80, 100, 160};
     for (int c = 0; c < 8; ++c)
         ui->tableWidget->setColumnWidth(c, trafficWidths[c]);
+    // The widths are the least; the font may need more for a time, an
+    // identifier or eight data bytes on one line.
+    const QFontMetrics trafficMetrics = ui->tableWidget->fontMetrics();
+    widenColumnToFit(ui->tableWidget, 2, widestTimeText());
+    widenColumnToFit(ui->tableWidget, 5, widestIdentifierText(trafficMetrics));
+    widenColumnToFit(ui->tableWidget, 7, widestDataText(trafficMetrics));
     ui->tableWidget->verticalHeader()->setVisible(false);
     ui->tableWidget->setHorizontalHeaderLabels(trafficHeaderLabels());
 
@@ -58,12 +65,14 @@ MainWindow::MainWindow(QWidget *parent)
     const int autoWidths[] = {90, 170, 80, 90};
     for (int c = 0; c < 4; ++c)
         ui->tableWidget_3->setColumnWidth(c, autoWidths[c]);
+    widenSendTableColumns(ui->tableWidget_3, {0}, 1);
     ui->tableWidget_3->setHorizontalHeaderLabels({QStringLiteral("Id(16进制)"), QStringLiteral("数据(16进制)"),
                                                   QStringLiteral("间隔时间(ms)"), QStringLiteral("使能")});
 
     const int replyWidths[] = {110, 110, 190};
     for (int c = 0; c < 3; ++c)
         ui->tableWidget_4->setColumnWidth(c, replyWidths[c]);
+    widenSendTableColumns(ui->tableWidget_4, {0, 1}, 2);
     ui->tableWidget_4->setHorizontalHeaderLabels({QStringLiteral("接受Id(16进制)"), QStringLiteral("回复Id(16进制)"),
                                                   QStringLiteral("回复数据(16进制)")});
 

@@ -23,6 +23,33 @@ QPoint cellCenter(const QTableWidget *table, int row, int column)
     return table->visualRect(table->model()->index(row, column)).center();
 }
 
+// What a cell of `text` needs on one line in the view's font and style: the
+// view's own size hint for a column holding it.
+int oneLineWidth(const QTableWidget *view, const QString &text)
+{
+    QTableWidget probe(1, 1);
+    probe.setFont(view->font());
+    probe.setStyle(view->style());
+    probe.horizontalHeader()->hide();
+    probe.setItem(0, 0, new QTableWidgetItem(text));
+    probe.resizeColumnToContents(0);
+    return probe.columnWidth(0);
+}
+
+// The widest identifier, data or time text in any hexadecimal digit the tables write.
+int widestTextWidth(const QTableWidget *view, const QString &kind)
+{
+    if (kind == QLatin1String("time"))
+        return oneLineWidth(view, QStringLiteral("23:59:59 999"));
+    int widest = 0;
+    for (const QChar digit : QStringLiteral("0123456789abcdef")) {
+        const QString text = kind == QLatin1String("id") ? QStringLiteral("0x") + QString(8, digit)
+                                                         : QStringList(8, QString(2, digit)).join(' ');
+        widest = qMax(widest, oneLineWidth(view, text));
+    }
+    return widest;
+}
+
 } // namespace
 
 class TestMainWindow : public QObject
@@ -143,25 +170,31 @@ void TestMainWindow::headerLabels()
     QCOMPARE(actual, labels);
 }
 
+// The widths given are the least: a column of identifiers, data or times is
+// widened where the font needs it for its widest text on one line.
 void TestMainWindow::columnWidths_data()
 {
     QTest::addColumn<QString>("table");
     QTest::addColumn<QList<int>>("widths");
-    QTest::newRow("traffic view") << "tableWidget" << QList<int>{30, 60, 80, 100, 120, 80, 100, 160};
-    QTest::newRow("auto send") << "tableWidget_3" << QList<int>{90, 170, 80, 90};
-    QTest::newRow("auto reply") << "tableWidget_4" << QList<int>{110, 110, 190};
+    QTest::addColumn<QStringList>("fitted");    // per column: "id", "data", "time" or empty
+    QTest::newRow("traffic view") << "tableWidget" << QList<int>{30, 60, 80, 100, 120, 80, 100, 160}
+                                  << QStringList{"", "", "time", "", "", "id", "", "data"};
+    QTest::newRow("manual send") << "tableWidget_2" << QList<int>{100, 200, 100} << QStringList{"id", "data", ""};
+    QTest::newRow("auto send") << "tableWidget_3" << QList<int>{90, 170, 80, 90} << QStringList{"id", "data", "", ""};
+    QTest::newRow("auto reply") << "tableWidget_4" << QList<int>{110, 110, 190} << QStringList{"id", "id", "data"};
 }
 
 void TestMainWindow::columnWidths()
 {
     QFETCH(QString, table);
     QFETCH(QList<int>, widths);
+    QFETCH(QStringList, fitted);
     auto *view = harness->widget<QTableWidget>(qPrintable(table));
     QCOMPARE(view->columnCount(), widths.size());
-    QList<int> actual;
-    for (int c = 0; c < view->columnCount(); ++c)
-        actual << view->columnWidth(c);
-    QCOMPARE(actual, widths);
+    for (int c = 0; c < view->columnCount(); ++c) {
+        const int expected = fitted.at(c).isEmpty() ? widths.at(c) : qMax(widths.at(c), widestTextWidth(view, fitted.at(c)));
+        QCOMPARE(view->columnWidth(c), expected);
+    }
 }
 
 void TestMainWindow::trafficViewStartsEmpty()

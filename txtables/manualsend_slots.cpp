@@ -4,6 +4,7 @@
 
 #include <QBrush>
 
+#include "app/columnwidths.h"
 #include "traffic/traffictext.h"
 #include "txtables/celltext.h"
 #include "txtables/sendqueue.h"
@@ -83,6 +84,7 @@ void MainWindow::loadManualTable()
     const int widths[] = {100, 200, 100};
     for (int column = 0; column < kManualFields; ++column)
         table->setColumnWidth(column, widths[column]);
+    widenSendTableColumns(table, {0}, 1);
     TableFileRows rows;
     if (!readTableFile(kManualFile, kManualFields, &rows)) {
         fillDefaultManualRows();
