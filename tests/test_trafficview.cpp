@@ -3,6 +3,7 @@
 
 #include <QCheckBox>
 #include <QElapsedTimer>
+#include <QFontDatabase>
 #include <QHeaderView>
 #include <QLineEdit>
 #include <QLoggingCategory>
@@ -10,9 +11,11 @@
 #include <QProxyStyle>
 #include <QScreen>
 #include <QScrollBar>
+#include <QStandardPaths>
 #include <QStatusBar>
 #include <QStyledItemDelegate>
 #include <QTableWidget>
+#include <QWindow>
 #include <QtTest>
 
 #include "support/receivefixture.h"
@@ -80,10 +83,14 @@ private:
     QElapsedTimer clock;
 };
 
-// Tints the panel of every cell, selected or not.
+// Tints the panel of every cell, selected or not, and indents its text.
 struct TintedCellsStyle : QProxyStyle
 {
     TintedCellsStyle() : QProxyStyle(QStringLiteral("Fusion")) {}
+    QRect subElementRect(SubElement e, const QStyleOption *o, const QWidget *w) const override
+    {
+        return QProxyStyle::subElementRect(e, o, w).adjusted(e == SE_ItemViewItemText ? 5 : 0, 0, 0, 0);
+    }
     void drawPrimitive(PrimitiveElement e, const QStyleOption *o, QPainter *p, const QWidget *w) const override
     {
         if (e == PE_PanelItemViewItem)
@@ -549,7 +556,8 @@ void TestTrafficView::cellsLookAsTheStandardDelegatePaintsThem_data()
     QTest::addColumn<QString>("situation");
     for (const char *situation :
          {"normal", "statistics", "narrow columns", "no word wrap", "underlined font", "edited cells", "focused view",
-          "disabled view", "styled window", "style tinting every cell"})
+          "disabled view", "styled window", "style tinting every cell", "application font added",
+          "moved to another screen"})
         QTest::newRow(situation) << QString::fromLatin1(situation);
 }
 
@@ -594,6 +602,29 @@ void TestTrafficView::cellsLookAsTheStandardDelegatePaintsThem()
     } else if (situation == QLatin1String("style tinting every cell")) {
         paintedRows(view);   // first with a style that leaves plain cells alone
         QApplication::setStyle(new TintedCellsStyle);
+    } else if (situation == QLatin1String("application font added")) {
+        // A renamed copy of DejaVu Sans Mono is the only font of its family:
+        // the rows are drawn in a fallback font until it is added.
+        QFont font = view->font();
+        font.setFamily(QStringLiteral("Tavicon CellMono"));
+        view->setFont(font);
+        paintedRows(view);
+        QFile file(QStandardPaths::locate(QStandardPaths::FontsLocation, "truetype/dejavu/DejaVuSansMono.ttf"));
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        QByteArray data = file.readAll();
+        for (auto encoding : {QStringConverter::Latin1, QStringConverter::Utf16BE}) {
+            auto encoded = [&](const char16_t *name) { return QByteArray(QStringEncoder(encoding).encode(name)); };
+            data.replace(encoded(u"DejaVu Sans Mono"), encoded(u"Tavicon CellMono"));
+        }
+        QVERIFY(QFontDatabase::addApplicationFontFromData(data) >= 0);
+    } else if (situation == QLatin1String("moved to another screen")) {
+        if (QGuiApplication::screens().size() < 2)
+            QSKIP("a single screen: test_trafficview_scaled runs this on two");
+        paintedRows(view);
+        QScreen *other = QGuiApplication::screens().at(1);
+        f.window().windowHandle()->setScreen(other);
+        f.window().move(other->geometry().topLeft());
+        QTRY_COMPARE(view->screen(), other);
     }
     paintedRows(view);
     paintedRows(view);

@@ -55,6 +55,8 @@ TrafficItemDelegate::TrafficItemDelegate(QObject *parent)
     : QStyledItemDelegate(parent)
     , layouts(kCachedLayouts)
 {
+    // Fonts added or removed may change what a font that compares equal draws.
+    connect(qGuiApp, &QGuiApplication::fontDatabaseChanged, this, [this] { context.known = false; });
 }
 
 void TrafficItemDelegate::paint(QPainter *painter, const QStyleOptionViewItem &option, const QModelIndex &index) const
@@ -95,12 +97,7 @@ bool TrafficItemDelegate::paintPlainText(QPainter *painter, const QStyleOptionVi
     if (opt.font.underline() || opt.font.overline() || opt.font.strikeOut())
         return false;
 
-    if (!layoutFontKnown || opt.font != layoutFont) {
-        layouts.clear();
-        textRects.clear();
-        layoutFont = opt.font;
-        layoutFontKnown = true;
-    }
+    startOverIfChanged(opt, style, painter);
     auto cellText = textRects.constFind(sizeKey(opt.rect.size()));
     if (cellText == textRects.constEnd()) {
         QStyleOptionViewItem atOrigin = opt;
@@ -126,6 +123,20 @@ bool TrafficItemDelegate::paintPlainText(QPainter *painter, const QStyleOptionVi
     drawCell(painter, opt, style, textColour, text->glyphs.constData(), text->glyphs.size(),
              QPointF(textRect.topLeft()) + text->offset);
     return true;
+}
+
+void TrafficItemDelegate::startOverIfChanged(const QStyleOptionViewItem &opt, const QStyle *style,
+                                             const QPainter *painter) const
+{
+    // The font's resolution is its widget's, and follows it from screen to screen.
+    const int dpi = opt.widget->logicalDpiY();
+    const qreal devicePixelRatio = painter->device()->devicePixelRatioF();
+    if (context.known && context.font == opt.font && context.style == style && context.dpi == dpi
+        && context.devicePixelRatio == devicePixelRatio)
+        return;
+    layouts.clear();
+    textRects.clear();
+    context = {true, opt.font, const_cast<QStyle *>(style), devicePixelRatio, dpi};
 }
 
 void TrafficItemDelegate::drawCell(QPainter *painter, const QStyleOptionViewItem &opt, const QStyle *style,

@@ -73,8 +73,21 @@ private:
     static LayoutKey layoutKey(const QStyleOptionViewItem &option, const QRect &textRect);
     const LaidOutText *laidOutText(const LayoutKey &key, const QStyleOptionViewItem &option) const;
 
-    mutable QFont layoutFont;
-    mutable bool layoutFontKnown = false;
+    // What the layouts and text rectangles were made for; they start over
+    // when any of it changes. A font compares equal on a screen of another
+    // resolution and after the font database changed, which also starts
+    // them over (`known` false).
+    struct PaintContext
+    {
+        bool known = false;
+        QFont font;
+        QPointer<QStyle> style;
+        qreal devicePixelRatio = 0;
+        int dpi = 0;
+    };
+    void startOverIfChanged(const QStyleOptionViewItem &option, const QStyle *style, const QPainter *painter) const;
+
+    mutable PaintContext context;
     mutable QCache<LayoutKey, LaidOutText> layouts;
     mutable QHash<quint64, QRect> textRects;   // text rectangle within a cell, by cell size
     mutable PanelProbe panelProbe;
