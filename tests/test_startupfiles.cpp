@@ -55,8 +55,9 @@ QByteArray malformedContent(const QString &kind, const QByteArray &line)
     return bytes;
 }
 
-// Starts the window on `content`, saves the file and returns what was saved.
-QByteArray startAndSave(const StartFile &file, const QByteArray &content)
+// Starts the window on `content`, saves the file and returns what was saved;
+// `status` receives the status bar's text after the save.
+QByteArray startAndSave(const StartFile &file, const QByteArray &content, QString *status = nullptr)
 {
     WindowHarness w({{QString::fromLatin1(file.name), content}});
     if (!w.window().isVisible())
@@ -70,6 +71,8 @@ QByteArray startAndSave(const StartFile &file, const QByteArray &content)
             w.widget<QLineEdit>(edit)->setText(QStringLiteral("3"));
     }
     w.click(file.saveButton);
+    if (status)
+        *status = w.statusText();
     return fileBytes(QString::fromLatin1(file.name));
 }
 
@@ -99,7 +102,14 @@ void TestStartupFiles::malformed()
     QFETCH(int, file);
     QFETCH(QString, kind);
     const StartFile &f = kFiles[file];
-    const QByteArray saved = startAndSave(f, malformedContent(kind, f.line));
+    const QByteArray content = malformedContent(kind, f.line);
+    QString status;
+    const QByteArray saved = startAndSave(f, content, &status);
+    // An identifier read with a carriage return inside is not saved: the file stays.
+    if (status.endsWith(QStringLiteral("行含有换行符，无法保存"))) {
+        QCOMPARE(saved, content);
+        return;
+    }
 
     const bool config = f.fields == 13;
     QList<QByteArray> lines = saved.split('\n');
