@@ -3,7 +3,7 @@
 #include <QtTest>
 
 #include "support/frames.h"
-#include "traffic/canlogformats.h"
+#include "interop/canlogformats.h"
 #include "traffic/logtimes.h"
 
 class TestCanLogFormats : public QObject

@@ -3,7 +3,7 @@
 #include <QDateTime>
 #include <QList>
 
-#include "traffic/canlogformats.h"
+#include "interop/canlogformats.h"
 #include "traffic/logreader.h"
 #include "traffic/logtimes.h"
 
