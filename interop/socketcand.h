@@ -61,9 +61,9 @@ struct SocketcandCommand
     QByteArray refusal;
 };
 
-// One message as the splitter gives it, '<' and '>' included. Words and
-// hexadecimal digits are read in either case of the digits; blanks (any
-// amount of white space) separate the tokens.
+// One message as the splitter gives it, '<' and '>' included. Words are
+// lower case, hexadecimal digits either case; blanks (any amount of white
+// space) separate the tokens.
 SocketcandCommand parseSocketcandCommand(const QByteArray &message);
 
 // " < frame ID SEC.USEC DATA >": one blank before '<', three upper hex digits
