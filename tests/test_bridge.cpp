@@ -19,11 +19,13 @@
 
 namespace {
 
+// The emulator and the bridge on its port, ready once READY came.
 struct Rig
 {
     EmulatorProcess emulator;
-    BridgeRun bridge;
-    explicit Rig(const QStringList &arguments) : bridge(emulator.portName(), arguments) {}
+    LineProcess bridge;
+    bool ready = !bridge.waitForLine("READY").isEmpty();
+    explicit Rig(const QStringList &arguments) : bridge(TAVICON_BRIDGE, QStringList{"--port", emulator.portName()} + arguments) {}
 
     // The CAN frames that reached the converter since the last call.
     QStringList framesAtConverter(int settleMs = 300)
@@ -31,7 +33,12 @@ struct Rig
         spinEventLoop(settleMs);
         return emulator.takeLines().filter(QRegularExpression(QStringLiteral("^RX CAN ")));
     }
-    QString where(const QString &face) const { return bridge.face(face == "slcan" ? "SLCAN" : "SOCKETCAND"); }
+    // The pty or address of a face from its start-up line.
+    QString where(const QString &face) const
+    {
+        const QString name = face == "slcan" ? "SLCAN " : "SOCKETCAND ";
+        return bridge.lines().filter(QRegularExpression("^" + name)).value(0).mid(name.size());
+    }
 };
 
 // python-can on one face; see support/canclient.py for its commands.
@@ -52,13 +59,6 @@ struct Client : LineProcess
     }
     bool open;
 };
-
-// The bridge's counters from its last line.
-QString counters(const LineProcess &bridge)
-{
-    const QStringList lines = bridge.lines();
-    return lines.isEmpty() ? QString() : lines.last();
-}
 
 } // namespace
 
@@ -109,7 +109,7 @@ void TestBridge::sentFramesReachTheConverter()
     QFETCH(QString, send);
     QFETCH(QString, expected);
     Rig rig(arguments);
-    QVERIFY(rig.bridge.ready);
+    QVERIFY(rig.ready);
     Client client(face, rig.where(face));
     QVERIFY2(client.open, qPrintable(client.errorText()));
     QCOMPARE(client.ask(send), QStringList{"SENT"});
@@ -140,7 +140,7 @@ void TestBridge::generatedFramesReachTheClient()
     QFETCH(QString, generate);
     QFETCH(QStringList, expected);
     Rig rig({"--" + face});
-    QVERIFY(rig.bridge.ready);
+    QVERIFY(rig.ready);
     Client client(face, rig.where(face));
     QVERIFY2(client.open, qPrintable(client.errorText()));
     rig.emulator.command(generate);
@@ -156,7 +156,7 @@ void TestBridge::twoSocketcandClientsAndTheCapture()
     QTemporaryDir dir;
     const QString log = dir.filePath("bus.log");
     Rig rig({"--socketcand", "--candump", log, "--name", "vcan7"});
-    QVERIFY(rig.bridge.ready);
+    QVERIFY(rig.ready);
     Client a("socketcand", rig.where("socketcand"), "vcan7"), b("socketcand", rig.where("socketcand"), "vcan7");
     QVERIFY2(a.open && b.open, qPrintable(a.errorText() + b.errorText()));
     rig.emulator.command("gen 1 0 fixed id=1234 format=ext data=0102");
@@ -168,8 +168,8 @@ void TestBridge::twoSocketcandClientsAndTheCapture()
     QCOMPARE(a.ask("quiet"), QStringList{"NONE"});
     QCOMPARE(rig.framesAtConverter(), QStringList{"RX CAN fixed std data id=00000321 len=2 data=0a0b"});
 
-    QCOMPARE(rig.bridge.process.signalAndWait(SIGINT), 0);
-    QCOMPARE(counters(rig.bridge.process), "bridge from_bus=1 to_bus=1 dropped=0 refused=0");
+    QCOMPARE(rig.bridge.signalAndWait(SIGINT), 0);
+    QCOMPARE(rig.bridge.lines().constLast(), "bridge from_bus=1 to_bus=1 dropped=0 refused=0");
     LineProcess reader("/usr/bin/python3", {CAN_CLIENT, "log", log});
     QCOMPARE(reader.waitForExit(10000), 0);
     QCOMPARE(reader.lines(), (QStringList{"vcan7 1234 ext data 2 0102", "vcan7 321 std data 2 0a0b"}));
@@ -216,7 +216,7 @@ void TestBridge::badInputIsRefused()
     QFETCH(QString, answer);
     QFETCH(bool, closes);
     Rig rig(arguments);
-    QVERIFY(rig.bridge.ready);
+    QVERIFY(rig.ready);
     QByteArray got;
     bool closed = false;
     if (arguments.contains("--slcan")) {
@@ -250,17 +250,17 @@ void TestBridge::stalledClientDoesNotSlowTheOthers()
 {
     constexpr int Frames = 60000;
     Rig rig({"--socketcand"});
-    QVERIFY(rig.bridge.ready);
-    const int stalled = ::socket(AF_INET, SOCK_STREAM, 0);
-    const int small = 2048;
+    QVERIFY(rig.ready);
+    // A receive buffer set before connecting stays that small.
+    const int stalled = ::socket(AF_INET, SOCK_STREAM, 0), small = 2048;
     ::setsockopt(stalled, SOL_SOCKET, SO_RCVBUF, &small, sizeof small);
     sockaddr_in to {};
     to.sin_family = AF_INET;
     to.sin_port = htons(29536);
     to.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
     QCOMPARE(::connect(stalled, reinterpret_cast<sockaddr *>(&to), sizeof to), 0);
-    const char request[] = "< open can0 >< rawmode >";
-    QCOMPARE(::send(stalled, request, sizeof request - 1, 0), ssize_t(sizeof request - 1));
+    const QByteArray request = "< open can0 >< rawmode >";
+    QCOMPARE(::send(stalled, request.constData(), size_t(request.size()), 0), ssize_t(request.size()));
     QTcpSocket reader;
     reader.connectToHost(QHostAddress::LocalHost, 29536);
     QVERIFY(reader.waitForConnected(3000));
@@ -276,10 +276,10 @@ void TestBridge::stalledClientDoesNotSlowTheOthers()
         return frames >= Frames;
     }, 30000));
     ::close(stalled);
-    QCOMPARE(rig.bridge.process.signalAndWait(SIGTERM), 0);
+    QCOMPARE(rig.bridge.signalAndWait(SIGTERM), 0);
     const QRegularExpressionMatch counted =
-        QRegularExpression("^bridge from_bus=(\\d+) to_bus=0 dropped=(\\d+) refused=0$").match(counters(rig.bridge.process));
-    QVERIFY2(counted.hasMatch(), qPrintable(counters(rig.bridge.process)));
+        QRegularExpression("^bridge from_bus=(\\d+) to_bus=0 dropped=(\\d+) refused=0$").match(rig.bridge.lines().constLast());
+    QVERIFY2(counted.hasMatch(), qPrintable(rig.bridge.lines().constLast()));
     QCOMPARE(counted.captured(1).toInt(), Frames);
     QVERIFY(counted.captured(2).toInt() > 0);
 }
@@ -291,13 +291,13 @@ void TestBridge::lostPortEndsWithStatus3()
     const QString link = dir.filePath("slcan");
     QVERIFY(QFile::link("/nowhere", link));
     Rig rig({"--slcan-link", link});
-    QVERIFY(rig.bridge.ready);
+    QVERIFY(rig.ready);
     QCOMPARE(QFileInfo(link).symLinkTarget(), rig.where("slcan"));
     const int client = ::open(qPrintable(link), O_RDWR | O_NOCTTY);
     QVERIFY(client >= 0);
     rig.emulator.command("quit");
-    QCOMPARE(rig.bridge.process.waitForExit(5000), 3);
-    QVERIFY2(rig.bridge.process.errorText().startsWith("PORT LOST "), qPrintable(rig.bridge.process.errorText()));
+    QCOMPARE(rig.bridge.waitForExit(5000), 3);
+    QVERIFY2(rig.bridge.errorText().startsWith("PORT LOST "), qPrintable(rig.bridge.errorText()));
     char byte;
     QVERIFY(::read(client, &byte, 1) <= 0);          // the pty has hung up
     ::close(client);

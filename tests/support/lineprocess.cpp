@@ -70,18 +70,3 @@ int LineProcess::signalAndWait(int signal, int timeoutMs)
         ::kill(pid_t(p.processId()), signal);
     return waitForExit(timeoutMs);
 }
-
-BridgeRun::BridgeRun(const QString &port, const QStringList &arguments)
-    : process(QStringLiteral(TAVICON_BRIDGE), QStringList{QStringLiteral("--port"), port} + arguments)
-{
-    ready = !process.waitForLine(QStringLiteral("READY")).isEmpty();
-}
-
-QString BridgeRun::face(const QString &name) const
-{
-    for (const QString &line : process.lines()) {
-        if (line.startsWith(name + QLatin1Char(' ')))
-            return line.mid(name.size() + 1);
-    }
-    return QString();
-}

@@ -21,7 +21,6 @@ public:
     int waitForExit(int timeoutMs = 5000);
     QStringList lines() const { return collected; }
     QString errorText() const { return QString::fromUtf8(errors); }
-    QProcess &process() { return p; }
 
 private:
     void collect();
@@ -31,17 +30,6 @@ private:
     QByteArray errors;
     QStringList collected;
     int taken = 0;
-};
-
-// The bridge under test: started on `port` with `arguments`; ready once READY came.
-struct BridgeRun
-{
-    BridgeRun(const QString &port, const QStringList &arguments);
-    // The value of a start-up line such as "SLCAN /dev/pts/3", or empty.
-    QString face(const QString &name) const;
-
-    LineProcess process;
-    bool ready = false;
 };
 
 #endif // TAVICON_TEST_LINEPROCESS_H
