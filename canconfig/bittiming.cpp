@@ -2,6 +2,9 @@
 
 #include "canconfig/convertercommands.h"
 
+#include <QList>
+#include <algorithm>
+
 namespace {
 
 constexpr int ConverterClockHz = 36000000;
@@ -110,20 +113,19 @@ BitrateTiming bitrateTiming(int bitsPerSecond)
         timing.made = true;
         return timing;
     }
-    // Every rate made is the clock over a divisor of it: walk the divisors
-    // for the nearest ones on each side.
-    BitrateTiming probe;
-    for (int clocks = 1; clocks <= MaxPrescaler * MaxQuanta; ++clocks) {
-        if (ConverterClockHz % clocks != 0)
-            continue;
-        const int rate = ConverterClockHz / clocks;
-        if (!rawTiming(rate, &probe))
-            continue;
-        if (rate < bitsPerSecond && rate > timing.below)
-            timing.below = rate;
-        if (rate > bitsPerSecond && (timing.above == 0 || rate < timing.above))
-            timing.above = rate;
-    }
+    // Every rate made is the clock over a divisor of it, found once.
+    static const QList<int> madeRates = [] {
+        QList<int> rates;
+        BitrateTiming probe;
+        for (int clocks = MaxPrescaler * MaxQuanta; clocks >= 1; --clocks) {
+            if (ConverterClockHz % clocks == 0 && rawTiming(ConverterClockHz / clocks, &probe))
+                rates.append(ConverterClockHz / clocks);
+        }
+        return rates;                                   // ascending
+    }();
+    const auto next = std::upper_bound(madeRates.cbegin(), madeRates.cend(), bitsPerSecond);
+    timing.above = next == madeRates.cend() ? 0 : *next;
+    timing.below = next == madeRates.cbegin() ? 0 : *(next - 1);
     return timing;
 }
 
