@@ -27,7 +27,11 @@ void TestPackage::listsProgramsEntryIconsAndDependencies()
     const QStringList packages = QDir(dir.path()).entryList({"*.deb"}, QDir::Files);
     QCOMPARE(packages.size(), 1);
     const QString listing = output("dpkg-deb", {"--contents", dir.filePath(packages.first())});
-    for (const QString path : {"bin/tavicon", "bin/converter-emulator", "bin/tavicon-log", "bin/tavicon-bridge",
+    // Wireshark's own extcap folder on this machine.
+    const QString multiarch = output("dpkg-architecture", {"-qDEB_HOST_MULTIARCH"}).trimmed();
+    QVERIFY(!multiarch.isEmpty());
+    for (const QString &path : QStringList{"bin/tavicon", "bin/converter-emulator", "bin/tavicon-log", "bin/tavicon-bridge",
+                               "lib/" + multiarch + "/wireshark/extcap/tavicon-extcap",
                                "share/applications/tavicon.desktop",
                                "share/icons/hicolor/16x16/apps/tavicon.png", "share/icons/hicolor/32x32/apps/tavicon.png",
                                "share/icons/hicolor/48x48/apps/tavicon.png"}) {

@@ -59,27 +59,6 @@ bool parseListenAddress(const QString &text, BridgeOptions *o, QString *why)
     return true;
 }
 
-bool applyBitrate(const QString &text, SetStartSettings *s, QString *why)
-{
-    bool ok = false;
-    const int rate = text.toInt(&ok, 10);
-    if (!ok || rate < 1 || rate > 1000000) {
-        *why = QStringLiteral("--bitrate: \"%1\" is not a rate 1..1000000").arg(text);
-        return false;
-    }
-    const BitrateTiming timing = bitrateTiming(rate);
-    if (applyBitrateTiming(timing, s))
-        return true;
-    QStringList nearest;
-    if (timing.below > 0)
-        nearest << QString::number(timing.below);
-    if (timing.above > 0)
-        nearest << QString::number(timing.above);
-    *why = QStringLiteral("--bitrate: the converter's clock cannot make %1 bit/s exactly; nearest: %2")
-               .arg(rate).arg(nearest.join(QStringLiteral(", ")));
-    return false;
-}
-
 // Takes --socketcand and its optional value out of the arguments: a value is
 // the next argument when it does not start with "-".
 QStringList takeSocketcand(QStringList arguments, bool *given, QString *value)
@@ -184,7 +163,7 @@ bool parseBridgeOptions(const QStringList &arguments, BridgeOptions *o, QString 
         *why = QStringLiteral("--config: %1").arg(*why);
         return false;
     }
-    if (parser.isSet(bitrate) && !applyBitrate(parser.value(bitrate), &o->start, why))
+    if (parser.isSet(bitrate) && !applyBitrateText(parser.value(bitrate), &o->start, why))
         return false;
     if (parser.isSet(mode)) {
         const QStringList modes = {QStringLiteral("normal"), QStringLiteral("loopback"), QStringLiteral("silent"),

@@ -108,3 +108,24 @@ bool readConfigFile(const QString &path, SetStartSettings *settings, QString *wh
         *why = QStringLiteral("%1 holds no configuration").arg(path);
     return found && ok;
 }
+
+bool applyBitrateText(const QString &text, SetStartSettings *s, QString *why)
+{
+    bool ok = false;
+    const int rate = text.toInt(&ok, 10);
+    if (!ok || rate < 1 || rate > 1000000) {
+        *why = QStringLiteral("--bitrate: \"%1\" is not a rate 1..1000000").arg(text);
+        return false;
+    }
+    const BitrateTiming timing = bitrateTiming(rate);
+    if (applyBitrateTiming(timing, s))
+        return true;
+    QStringList nearest;
+    if (timing.below > 0)
+        nearest << QString::number(timing.below);
+    if (timing.above > 0)
+        nearest << QString::number(timing.above);
+    *why = QStringLiteral("--bitrate: the converter's clock cannot make %1 bit/s exactly; nearest: %2")
+               .arg(rate).arg(nearest.join(QStringLiteral(", ")));
+    return false;
+}

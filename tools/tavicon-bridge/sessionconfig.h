@@ -23,4 +23,9 @@ bool setStartFromConfig(const ConfigLine &line, SetStartSettings *settings, QStr
 // when it cannot be read or holds no configuration line.
 bool readConfigFile(const QString &path, SetStartSettings *settings, QString *why);
 
+// The text of a --bitrate option: a rate 1..1000000 in bit/s that the
+// converter's clock makes exactly, written into the timing of `settings`;
+// false with a message naming the nearest rates made.
+bool applyBitrateText(const QString &text, SetStartSettings *settings, QString *why);
+
 #endif // TAVICON_SESSIONCONFIG_H
