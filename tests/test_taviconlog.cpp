@@ -16,6 +16,7 @@
 #include "support/windowharness.h"
 #include "support/testfiles.h"
 #include "support/frames.h"
+#include "support/tshark.h"
 
 namespace {
 
@@ -216,23 +217,21 @@ void TestTaviconLog::otherToolsReadTheOutput()
 
     // pcap: every row, sent ones too, at its absolute time.
     QCOMPARE(run(QStringLiteral(TAVICON_LOG), {"--format", "pcap", "-o", "out.pcap", name}, window.workDir()).status, 0);
-    const Run dissected = run(tshark, {"-r", "out.pcap", "-T", "fields", "-e", "frame.time_epoch", "-e", "can.id",
-                                       "-e", "can.flags.xtd", "-e", "can.flags.rtr", "-e", "can.len", "-e", "data.data"},
-                              window.workDir());
+    const Run dissected = run(tshark, QStringList{"-r", "out.pcap"} + tsharkCanFields({"frame.time_epoch"}), window.workDir());
     QCOMPARE(dissected.status, 0);
     const QStringList packets = QString::fromLatin1(dissected.out).split('\n', Qt::SkipEmptyParts);
     QCOMPARE(packets.size(), rows.size());
     for (int i = 0; i < rows.size(); ++i) {
         const QStringList &texts = rows.at(i);
-        const QStringList got = packets.at(i).split('\t');
+        QStringList got = packets.at(i).split('\t');
         const bool remote = texts.at(3) == QStringLiteral("远程帧");
-        QCOMPARE(QDateTime::fromMSecsSinceEpoch(qRound64(got.at(0).toDouble() * 1000)).time(),
+        QCOMPARE(QDateTime::fromMSecsSinceEpoch(qRound64(got.takeLast().toDouble() * 1000)).time(),
                  QTime::fromString(texts.at(2), "hh:mm:ss zzz"));
         const QStringList expected = {QString::number(texts.at(5).trimmed().toUInt(nullptr, 16)),
                                       texts.at(4) == Ext ? "1" : "0", remote ? "1" : "0", texts.at(6),
                                       remote ? QString(texts.at(6).toInt() * 2, '0')
                                              : texts.at(7).simplified().remove(' ').toLower()};
-        QCOMPARE(got.mid(1), expected);
+        QCOMPARE(got, expected);
     }
     const Run info = run(QStringLiteral("capinfos"), {"-c", "-M", "out.pcap"}, window.workDir());
     QVERIFY2(info.out.contains("Number of packets:   " + QByteArray::number(rows.size()) + '\n'), info.out.constData());
