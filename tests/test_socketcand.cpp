@@ -55,7 +55,7 @@ void TestSocketcand::messages_data()
                       "< error unknown command >< error unknown command >< error unknown command >") << QByteArray() << false;
     QTest::newRow("another bus: refused and closed") << QByteArray("< open can1 >< echo >") << ok
         << QByteArray("< error could not open bus >") << QByteArray() << true;
-    QTest::newRow("512 characters") << "< " + QByteArray(509, 'a') + '>' << ok << QByteArray("< error unknown command >")
+    QTest::newRow("512 characters and the >") << "< " + QByteArray(510, 'a') + '>' << ok << QByteArray("< error unknown command >")
                                     << QByteArray() << false;
     QTest::newRow("over 512 without its >") << open + "< " + QByteArray(511, 'a') + "< echo >" << ok << QByteArray("< ok >")
                                             << QByteArray() << true;
