@@ -6,6 +6,7 @@
 #include <cerrno>
 
 #include "app/columnwidths.h"
+#include "link/serialline.h"
 #include "traffic/traffictext.h"
 #include "ui_mainwindow.h"
 
@@ -15,9 +16,6 @@ int savedRowCount = 0;
 
 namespace {
 constexpr int PaddedFieldWidth = 20;
-// A converter writes each frame in one go; bytes of a frame still missing after
-// this long will not come.
-constexpr int ReceiveQuietMs = 100;
 }
 
 MainWindow::MainWindow(QWidget *parent)
@@ -97,7 +95,7 @@ MainWindow::MainWindow(QWidget *parent)
     connect(serialPort, &QSerialPort::readyRead, this, &MainWindow::rev_process);
     receiveFlushTimer = new QTimer(this);
     receiveFlushTimer->setSingleShot(true);
-    receiveFlushTimer->setInterval(ReceiveQuietMs);
+    receiveFlushTimer->setInterval(ConverterQuietMs);
     connect(receiveFlushTimer, &QTimer::timeout, this, &MainWindow::flushReceivedBytes);
     // Handled later: the port must not be closed from inside its own notifier.
     // Whether the line is merely full is asked now, while the failed call has

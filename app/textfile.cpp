@@ -39,11 +39,12 @@ QStringList simplifiedLineFields(const QByteArray &line)
     return QString::fromUtf8(bytes).split(QLatin1Char(','), Qt::KeepEmptyParts);
 }
 
-bool writeTextFile(const QString &fileName, const QByteArray &content)
+namespace {
+bool replaceFile(const QString &fileName, const QByteArray &content, QIODevice::OpenMode mode)
 {
     QSaveFile file(fileName);
     file.setDirectWriteFallback(true);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Text))
+    if (!file.open(QIODevice::WriteOnly | mode))
         return false;
     if (file.write(content) != content.size()) {
         file.cancelWriting();
@@ -51,6 +52,17 @@ bool writeTextFile(const QString &fileName, const QByteArray &content)
         return false;
     }
     return file.commit();
+}
+} // namespace
+
+bool writeTextFile(const QString &fileName, const QByteArray &content)
+{
+    return replaceFile(fileName, content, QIODevice::Text);
+}
+
+bool writeBinaryFile(const QString &fileName, const QByteArray &content)
+{
+    return replaceFile(fileName, content, QIODevice::NotOpen);
 }
 
 QString fileSaveFailedText(const QString &fileName)

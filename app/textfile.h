@@ -25,6 +25,8 @@ QStringList simplifiedLineFields(const QByteArray &line);
 // where no temporary file can be made beside it (a writable file in a read-only
 // folder), the file is written in place. Returns false when anything failed.
 bool writeTextFile(const QString &fileName, const QByteArray &content);
+// The same for a file whose bytes are written as they are.
+bool writeBinaryFile(const QString &fileName, const QByteArray &content);
 
 // The status-bar text for a file that could not be saved.
 QString fileSaveFailedText(const QString &fileName);

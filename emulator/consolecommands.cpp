@@ -10,7 +10,7 @@
 #include "emulator/busstatus.h"
 #include "emulator/consoleoutput.h"
 #include "emulator/converterdevice.h"
-#include "emulator/ptyline.h"
+#include "console/ptyline.h"
 #include "emulator/trafficgenerator.h"
 
 namespace {

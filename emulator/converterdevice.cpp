@@ -1,7 +1,7 @@
 #include "emulator/converterdevice.h"
 
 #include "emulator/consoleoutput.h"
-#include "emulator/ptyline.h"
+#include "console/ptyline.h"
 
 #include <iterator>
 

@@ -13,9 +13,9 @@
 #include "emulator/consoleoutput.h"
 #include "emulator/converterdevice.h"
 #include "emulator/emulatoroptions.h"
-#include "emulator/ptyline.h"
-#include "emulator/quitsignals.h"
-#include "emulator/serialendlink.h"
+#include "console/ptyline.h"
+#include "console/quitsignals.h"
+#include "console/serialendlink.h"
 #include "emulator/simulatedbus.h"
 #include "emulator/trafficgenerator.h"
 

@@ -4,7 +4,7 @@
 
 #include "emulator/busmessages.h"
 #include "emulator/converterdevice.h"
-#include "emulator/ptyline.h"
+#include "console/ptyline.h"
 
 namespace {
 // Unread bytes in the pty beyond which the host counts as not reading (its

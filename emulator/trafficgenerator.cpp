@@ -2,7 +2,7 @@
 
 #include <cmath>
 
-#include "emulator/ptyline.h"
+#include "console/ptyline.h"
 
 namespace {
 // An unpaced run refills the queue below the low mark up to the high mark:

@@ -4,10 +4,7 @@
 
 #include "ui_mainwindow.h"
 
-#include <cerrno>
-#ifdef Q_OS_UNIX
-#include <poll.h>
-#endif
+#include "link/serialline.h"
 
 void MainWindow::findPorts()
 {
@@ -57,34 +54,18 @@ void MainWindow::closePort()
     portOpen = false;
 }
 
-// A write that finds the line's buffer full (the converter reads slower than
-// frames are sent) is reported as a resource error too, with the system error
-// EAGAIN; the bytes stay queued and leave when the line takes them. A read at a
-// line that has gone can leave a stale EAGAIN behind as well, so the line
-// itself is asked: still there, no hang-up, and bytes waiting to be written.
 bool MainWindow::lineMerelyFull(int systemError) const
 {
-#ifdef Q_OS_UNIX
-    if (systemError != EAGAIN && systemError != EWOULDBLOCK)
-        return false;
-    if (!serialPort->isOpen() || serialPort->bytesToWrite() == 0)
-        return false;
-    pollfd line { int(serialPort->handle()), POLLIN | POLLOUT, 0 };
-    return ::poll(&line, 1, 0) >= 0 && !(line.revents & (POLLHUP | POLLERR | POLLNVAL));
-#else
-    Q_UNUSED(systemError);
-    return false;
-#endif
+    return serialLineMerelyFull(*serialPort, systemError);
 }
 
-// A converter unplugged under an open port makes every further read fail; the
-// port is useless then, so it is closed instead of failing again and again.
+// The port is useless once the converter is lost, so it is closed instead of
+// failing again and again.
 void MainWindow::handlePortError(QSerialPort::SerialPortError error, bool lineFull)
 {
-    if (error != QSerialPort::ReadError && error != QSerialPort::ResourceError)
-        return;
-    if (lineFull) {
-        serialPort->clearError();
+    if (!serialPortLost(error, lineFull)) {
+        if (lineFull)
+            serialPort->clearError();
         return;
     }
     if (!portOpen || !serialPort->isOpen())

@@ -8,6 +8,7 @@
 #include "canconfig/bittiming.h"
 #include "canconfig/busstatustext.h"
 #include "canconfig/configfile.h"
+#include "canconfig/convertercommands.h"
 #include "canconfig/receiveids.h"
 #include "support/frames.h"
 #include "support/testfiles.h"
@@ -21,6 +22,8 @@ class TestCanConfigText : public QObject
 private slots:
     void busSpeed_data();
     void busSpeed();
+    void bitrateTiming_data();
+    void bitrateTiming();
     void busStatus_data();
     void busStatus();
     void configLine();
@@ -56,6 +59,44 @@ void TestCanConfigText::busSpeed()
     QCOMPARE(got.has_value(), !text.isNull());
     if (got)
         QCOMPARE(*got, text);
+}
+
+void TestCanConfigText::bitrateTiming_data()
+{
+    QTest::addColumn<int>("rate");
+    QTest::addColumn<QString>("timing");     // table index, BS1/BS2 indexes and prescaler, or the nearest rates
+    QTest::newRow("500k: the table") << 500000 << "table 2";
+    QTest::newRow("5k: the table") << 5000 << "table 11";
+    QTest::newRow("900k: 87.5 %") << 900000 << "5/0/5";
+    QTest::newRow("750k: the fewest of 8, 16, 24 quanta") << 750000 << "5/0/6";
+    QTest::newRow("600k: 86.7 %") << 600000 << "11/1/4";
+    QTest::newRow("2k: 88.9 %, prescaler 1000") << 2000 << "14/1/1000";
+    QTest::newRow("83.3k: not made") << 83300 << "below 80000 above 90000";
+    QTest::newRow("666666: not made") << 666666 << "below 600000 above 720000";
+    QTest::newRow("above 1M") << 1000001 << "below 1000000 above 0";
+    QTest::newRow("0") << 0 << "below 0 above 1440";
+}
+
+void TestCanConfigText::bitrateTiming()
+{
+    QFETCH(int, rate);
+    QFETCH(QString, timing);
+    const BitrateTiming t = ::bitrateTiming(rate);
+    SetStartSettings s;
+    s.syncIndex = 3;
+    if (!applyBitrateTiming(t, &s)) {
+        QCOMPARE(QStringLiteral("below %1 above %2").arg(t.below).arg(t.above), timing);
+        QCOMPARE(s.syncIndex, 3);
+        return;
+    }
+    if (!s.manualTiming) {
+        QCOMPARE(QStringLiteral("table %1").arg(s.speedIndex), timing);
+        return;
+    }
+    QCOMPARE(QStringLiteral("%1/%2/%3").arg(s.phase1Index).arg(s.phase2Index).arg(s.prescaler), timing);
+    QCOMPARE(s.syncIndex, 0);
+    QCOMPARE(busSpeedText(0, s.phase1Index, s.phase2Index, QString::number(s.prescaler)),
+             QString::asprintf("%d.%03dkbps", rate / 1000, rate % 1000));
 }
 
 void TestCanConfigText::busStatus_data()

@@ -1,9 +1,10 @@
-// candump and ASC lines, and the dates given to the rows of traffic logs.
+// candump and ASC lines, pcap records, and the dates given to the rows of traffic logs.
 
 #include <QtTest>
 
 #include "support/frames.h"
-#include "traffic/canlogformats.h"
+#include "interop/canlogformats.h"
+#include "interop/pcap.h"
 #include "traffic/logtimes.h"
 
 class TestCanLogFormats : public QObject
@@ -13,6 +14,7 @@ class TestCanLogFormats : public QObject
 private slots:
     void frameLines_data();
     void frameLines();
+    void pcapLimits();
     void ascHeaderDate_data();
     void ascHeaderDate();
     void nearestDate_data();
@@ -24,16 +26,18 @@ void TestCanLogFormats::frameLines_data()
     QTest::addColumn<CanFrame>("frame");
     QTest::addColumn<QByteArray>("candump");     // after "(1796687999.100000) vcan1 "
     QTest::addColumn<QByteArray>("asc");         // after "   0.250000 1  "
+    QTest::addColumn<QByteArray>("pcap");        // the SocketCAN frame after the record header
     QTest::newRow("standard") << makeFrame(0x5, FrameFormat::Standard, hex("ab 01")) << QByteArray("005#AB01")
-                              << QByteArray("5               Tx   d 2 AB 01");
+                              << QByteArray("5               Tx   d 2 AB 01") << hex("00000005 02000000 ab01000000000000");
     QTest::newRow("extended, 8 bytes") << makeFrame(0x1abcdef, FrameFormat::Extended, hex("00 11 22 33 44 55 66 77"))
-        << QByteArray("01ABCDEF#0011223344556677") << QByteArray("1ABCDEFx        Tx   d 8 00 11 22 33 44 55 66 77");
+        << QByteArray("01ABCDEF#0011223344556677") << QByteArray("1ABCDEFx        Tx   d 8 00 11 22 33 44 55 66 77")
+        << hex("81abcdef 08000000 0011223344556677");
     QTest::newRow("no data") << makeFrame(0x7ff, FrameFormat::Standard, {}) << QByteArray("7FF#")
-                             << QByteArray("7FF             Tx   d 0");
-    QTest::newRow("remote with length") << makeFrame(0x1fffffff, FrameFormat::Extended, hex("00 00 00 00"), true)
-        << QByteArray("1FFFFFFF#R4") << QByteArray("1FFFFFFFx       Tx   r 4");
+                             << QByteArray("7FF             Tx   d 0") << hex("000007ff 00000000 0000000000000000");
+    QTest::newRow("remote with length") << makeFrame(0x1fffffff, FrameFormat::Extended, hex("01 02 03 04"), true)
+        << QByteArray("1FFFFFFF#R4") << QByteArray("1FFFFFFFx       Tx   r 4") << hex("dfffffff 04000000 0000000000000000");
     QTest::newRow("remote without length") << makeFrame(0x10, FrameFormat::Standard, {}, true) << QByteArray("010#R")
-                                           << QByteArray("10              Tx   r 0");
+        << QByteArray("10              Tx   r 0") << hex("40000010 00000000 0000000000000000");
 }
 
 void TestCanLogFormats::frameLines()
@@ -41,9 +45,22 @@ void TestCanLogFormats::frameLines()
     QFETCH(CanFrame, frame);
     QFETCH(QByteArray, candump);
     QFETCH(QByteArray, asc);
+    QFETCH(QByteArray, pcap);
     const QDateTime time = QDateTime::fromMSecsSinceEpoch(1796687999100);
     QCOMPARE(candumpLine(time, QStringLiteral("vcan1"), frame), "(1796687999.100000) vcan1 " + candump + '\n');
     QCOMPARE(ascLine(250, true, frame), "   0.250000 1  " + asc + '\n');
+    QVERIFY(pcapCarries(frame));
+    // Seconds, microseconds, captured and original length, little-endian here.
+    QCOMPARE(pcapRecord(1796687999100007, frame).toHex(), (hex("7f 48 17 6b a7 86 01 00 10000000 10000000") + pcap).toHex());
+}
+
+void TestCanLogFormats::pcapLimits()
+{
+    QCOMPARE(pcapFileHeader().toHex(), hex("d4c3b2a1 0200 0400 00000000 00000000 10000000 e3000000").toHex());
+    QVERIFY(!pcapCarries(makeFrame(0x800, FrameFormat::Standard, {})));
+    QVERIFY(!pcapCarries(makeFrame(0x20000000, FrameFormat::Extended, {})));
+    QVERIFY(!pcapCarries(makeFrame(0x1, FrameFormat::Other, {})));
+    QVERIFY(!pcapCarries(makeFrame(0x1, FrameFormat::Extended, QByteArray(9, '\0'))));
 }
 
 void TestCanLogFormats::ascHeaderDate_data()

@@ -27,7 +27,12 @@ void TestPackage::listsProgramsEntryIconsAndDependencies()
     const QStringList packages = QDir(dir.path()).entryList({"*.deb"}, QDir::Files);
     QCOMPARE(packages.size(), 1);
     const QString listing = output("dpkg-deb", {"--contents", dir.filePath(packages.first())});
-    for (const QString path : {"bin/tavicon", "bin/converter-emulator", "bin/tavicon-log", "share/applications/tavicon.desktop",
+    // Wireshark's own extcap folder on this machine.
+    const QString multiarch = output("dpkg-architecture", {"-qDEB_HOST_MULTIARCH"}).trimmed();
+    QVERIFY(!multiarch.isEmpty());
+    for (const QString &path : QStringList{"bin/tavicon", "bin/converter-emulator", "bin/tavicon-log", "bin/tavicon-bridge",
+                               "lib/" + multiarch + "/wireshark/extcap/tavicon-extcap",
+                               "share/applications/tavicon.desktop",
                                "share/icons/hicolor/16x16/apps/tavicon.png", "share/icons/hicolor/32x32/apps/tavicon.png",
                                "share/icons/hicolor/48x48/apps/tavicon.png"}) {
         const QRegularExpression file("^-\\S+ \\S+ +[1-9]\\d* .* \\./usr/" + QRegularExpression::escape(path) + '$',
@@ -39,7 +44,7 @@ void TestPackage::listsProgramsEntryIconsAndDependencies()
         return QRegularExpression(QStringLiteral("^ %1: (.*)$").arg(name), QRegularExpression::MultilineOption)
             .match(info).captured(1).split(QStringLiteral(", "));
     };
-    for (const char *library : {"libqt6core6", "libqt6gui6", "libqt6widgets6", "libqt6serialport6"})
+    for (const char *library : {"libqt6core6", "libqt6gui6", "libqt6widgets6", "libqt6serialport6", "libqt6network6"})
         QVERIFY2(!field("Depends").filter(QRegularExpression(QStringLiteral("^%1( \\(|$)").arg(library))).isEmpty(), qPrintable(info));
     QVERIFY2(field("Depends").contains("qt6-qpa-plugins"), qPrintable(info));
     QCOMPARE(field("Recommends"), QStringList{"fonts-noto-cjk"});

@@ -1,5 +1,5 @@
 // The tavicon-log program: its exit status and messages, and its output read
-// by CAN tools we did not write (python-can, can-utils).
+// by CAN tools we did not write (python-can, can-utils, tshark).
 
 #include <QComboBox>
 #include <QProcess>
@@ -15,6 +15,8 @@
 #include "support/trafficlog.h"
 #include "support/windowharness.h"
 #include "support/testfiles.h"
+#include "support/frames.h"
+#include "support/tshark.h"
 
 namespace {
 
@@ -28,10 +30,15 @@ struct Run
     QString err;
 };
 
-// `utc`: as on a machine whose local time is UTC.
-Run run(const QString &program, const QStringList &arguments, const QString &workDir, bool utc = false)
+// `utc`: as on a machine whose local time is UTC; `terminal`: standard output
+// is a terminal.
+Run run(const QString &program, const QStringList &arguments, const QString &workDir, bool utc = false,
+        bool terminal = false)
 {
     QProcess process;
+    PtyPair pty;
+    if (terminal)
+        process.setStandardOutputFile(pty.portName());
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     if (utc)
         env.insert(QStringLiteral("TZ"), QStringLiteral("UTC"));
@@ -71,6 +78,11 @@ void TestTaviconLog::commandLine_data()
         << ascHeader + "   0.000000 1  123             Rx   d 3 11 22 33\n   0.750000 1  18FEF100x       Tx   d 1 AA\n";
     QTest::newRow("asc, rows out of order") << QStringList{"--format", "asc", "20261208_000002_000.txt"} << 0 << QString()
         << ascHeader + "   2.000000 1  2               Rx   d 0\n   0.000000 1  1               Rx   d 0\n";
+    QTest::newRow("pcap to a pipe") << QStringList{"--format", "pcap", "--date", "2027-03-01", "trip.txt"} << 0 << QString()
+        << hex("d4c3b2a1 0200 0400 00000000 00000000 10000000 e3000000  7f06866b 20a10700 10000000 10000000"
+               "00000123 00000000 0000000000000000");
+    QTest::newRow("pcap to a terminal") << QStringList{"--format", "pcap", "--date", "2027-03-01", "trip.txt"} << 2
+        << "tavicon-log: a pcap file is not written to a terminal*" << QByteArray();
     QTest::newRow("date given") << QStringList{"--channel", "vcan1", "--date", "2027-03-01", "trip.txt"} << 0 << QString()
         << QByteArray("(1803945599.500000) vcan1 123#\n");
     QTest::newRow("rows skipped") << QStringList{"20261207_100000_000.txt"} << 1
@@ -112,7 +124,8 @@ void TestTaviconLog::commandLine()
                                                    {"2", R, "10:00"}});
     writeFileBytes(dir.filePath("cfg.txt"), "0,1000Kbps,0,00,00,00,00,ff,ff,ff,ff,0,0\n");
 
-    const Run result = run(QStringLiteral(TAVICON_LOG), arguments, d, true);
+    const bool terminal = QByteArray(QTest::currentDataTag()).endsWith("terminal");
+    const Run result = run(QStringLiteral(TAVICON_LOG), arguments, d, true, terminal);
     QCOMPARE(result.status, status);
     if (err.endsWith(QLatin1Char('*')))
         QVERIFY2(result.err.startsWith(err.chopped(1)), qPrintable(result.err));
@@ -125,8 +138,10 @@ void TestTaviconLog::otherToolsReadTheOutput()
 {
     const QString python = QStringLiteral("/usr/bin/python3");
     const QString log2asc = QStandardPaths::findExecutable(QStringLiteral("log2asc"));
-    if (QProcess::execute(python, {"-c", "import can"}) != 0 || log2asc.isEmpty())
-        QSKIP("Debian's python3-can (for /usr/bin/python3) and can-utils (log2asc) are needed; scripts/setup installs them");
+    const QString tshark = QStandardPaths::findExecutable(QStringLiteral("tshark"));
+    if (QProcess::execute(python, {"-c", "import can"}) != 0 || log2asc.isEmpty() || tshark.isEmpty())
+        QSKIP("Debian's python3-can (for /usr/bin/python3), can-utils (log2asc) and tshark are needed; "
+              "scripts/setup installs them");
 
     // A log saved by the real window: frames from the converter emulator, then
     // two sent from the manual table with identifiers as typed.
@@ -199,6 +214,27 @@ void TestTaviconLog::otherToolsReadTheOutput()
     for (auto match = frameLine.globalMatch(QString::fromLatin1(fileBytes(QDir(window.workDir()).filePath("can-utils.asc")))); match.hasNext(); match.next())
         ++frameLines;
     QCOMPARE(frameLines, rows.size());
+
+    // pcap: every row, sent ones too, at its absolute time.
+    QCOMPARE(run(QStringLiteral(TAVICON_LOG), {"--format", "pcap", "-o", "out.pcap", name}, window.workDir()).status, 0);
+    const Run dissected = run(tshark, QStringList{"-r", "out.pcap"} + tsharkCanFields({"frame.time_epoch"}), window.workDir());
+    QCOMPARE(dissected.status, 0);
+    const QStringList packets = QString::fromLatin1(dissected.out).split('\n', Qt::SkipEmptyParts);
+    QCOMPARE(packets.size(), rows.size());
+    for (int i = 0; i < rows.size(); ++i) {
+        const QStringList &texts = rows.at(i);
+        QStringList got = packets.at(i).split('\t');
+        const bool remote = texts.at(3) == QStringLiteral("远程帧");
+        QCOMPARE(QDateTime::fromMSecsSinceEpoch(qRound64(got.takeLast().toDouble() * 1000)).time(),
+                 QTime::fromString(texts.at(2), "hh:mm:ss zzz"));
+        const QStringList expected = {QString::number(texts.at(5).trimmed().toUInt(nullptr, 16)),
+                                      texts.at(4) == Ext ? "1" : "0", remote ? "1" : "0", texts.at(6),
+                                      remote ? QString(texts.at(6).toInt() * 2, '0')
+                                             : texts.at(7).simplified().remove(' ').toLower()};
+        QCOMPARE(got, expected);
+    }
+    const Run info = run(QStringLiteral("capinfos"), {"-c", "-M", "out.pcap"}, window.workDir());
+    QVERIFY2(info.out.contains("Number of packets:   " + QByteArray::number(rows.size()) + '\n'), info.out.constData());
 }
 
 QTEST_MAIN(TestTaviconLog)

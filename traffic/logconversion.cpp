@@ -3,7 +3,8 @@
 #include <QDateTime>
 #include <QList>
 
-#include "traffic/canlogformats.h"
+#include "interop/canlogformats.h"
+#include "interop/pcap.h"
 #include "traffic/logreader.h"
 #include "traffic/logtimes.h"
 
@@ -62,6 +63,11 @@ LogConversion convertTrafficLogs(const QStringList &files, const LogConversionOp
     if (options.format == CanLogFormat::Candump) {
         for (const DatedRow &r : rows)
             result.output += candumpLine(r.time, options.channel, r.row.frame);
+    } else if (options.format == CanLogFormat::Pcap) {
+        // The log reader keeps only rows a CAN frame carries, which pcap's do too.
+        result.output = pcapFileHeader();
+        for (const DatedRow &r : rows)
+            result.output += pcapRecord(r.time.toMSecsSinceEpoch() * 1000, r.row.frame);
     } else if (!rows.isEmpty()) {
         // Rows saved after the view wrapped are not in time order; timestamps
         // before the header's date would be negative, and readers drop those.

@@ -7,9 +7,9 @@
 #include <QStringList>
 
 // Traffic log files, one or the automatic files of a run in order, converted
-// to one candump or ASC log.
+// to one candump, ASC or pcap log.
 
-enum class CanLogFormat { Candump, Asc };
+enum class CanLogFormat { Candump, Asc, Pcap };
 
 struct LogConversionOptions
 {
@@ -22,14 +22,15 @@ struct LogConversion
 {
     enum Status { Converted = 0, RowsSkipped = 1, Failed = 2 };
     Status status = Converted;
-    QByteArray output;           // nothing when Failed
+    QByteArray output;           // nothing when Failed; a pcap file's bytes, header included
     QStringList messages;        // for standard error: "FILE:LINE: reason", "FILE: reason"
 };
 
 // Each row's time of day takes the date that puts it nearest the previous
 // row's time; the first row of a file, nearest the time in the file's name, or
 // the given date for a file without one. Rows that cannot be read are skipped
-// and reported. ASC times count from the earliest row. A file that cannot be read or is no traffic log, or a file
+// and reported. ASC times count from the earliest row; candump and pcap
+// times are absolute, in the rows' local time. A file that cannot be read or is no traffic log, or a file
 // without a date, fails the whole conversion.
 LogConversion convertTrafficLogs(const QStringList &files, const LogConversionOptions &options);
 

@@ -1,11 +1,17 @@
 // tavicon-log: converts the program's traffic log files to the candump log
-// format or to Vector ASC, for other CAN tools.
+// format, to Vector ASC or to pcap, for other CAN tools and Wireshark.
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
 #include <QFileInfo>
 #include <QRegularExpression>
 #include <cstdio>
+#ifdef Q_OS_WIN
+#include <fcntl.h>
+#include <io.h>
+#else
+#include <unistd.h>
+#endif
 
 #include "app/textfile.h"
 #include "traffic/logconversion.h"
@@ -15,8 +21,9 @@ namespace {
 enum ExitStatus { Usage = 2 };
 
 const char kDescription[] =
-    "Converts traffic log files of Tavicon to the candump log format or to the\n"
-    "Vector ASC format, which other CAN tools open.\n"
+    "Converts traffic log files of Tavicon to the candump log format, to the\n"
+    "Vector ASC format, which other CAN tools open, or to a pcap file for\n"
+    "Wireshark and tshark.\n"
     "\n"
     "LOGFILE is one log file, or the automatic files of one run given in order.\n"
     "Each row's time of day takes the date that puts it nearest the previous\n"
@@ -27,7 +34,9 @@ const char kDescription[] =
     "candump lines: (seconds.microseconds) can0 123#112233; remote frames #R\n"
     "with their length when not 0. ASC: a date header, then seconds since the\n"
     "first row, channel 1, the identifier (x after it for extended), Rx or Tx,\n"
-    "d or r, the length and the data bytes.\n"
+    "d or r, the length and the data bytes. pcap: a classic pcap file of link\n"
+    "type 227 (SocketCAN), one record per row at its absolute time, sent rows\n"
+    "included; written to standard output only when that is not a terminal.\n"
     "\n"
     "Rows that cannot be read or that a CAN frame cannot carry are reported as\n"
     "FILE:LINE: reason on standard error and skipped.\n"
@@ -38,6 +47,28 @@ const char kDescription[] =
 void printError(const QString &text)
 {
     std::fprintf(stderr, "%s\n", text.toLocal8Bit().constData());
+}
+
+bool stdoutIsTerminal()
+{
+#ifdef Q_OS_WIN
+    return _isatty(_fileno(stdout));
+#else
+    return isatty(STDOUT_FILENO);
+#endif
+}
+
+// `binary`: the bytes as they are, also where standard output is text.
+bool writeStandardOutput(const QByteArray &bytes, bool binary)
+{
+#ifdef Q_OS_WIN
+    if (binary && _setmode(_fileno(stdout), _O_BINARY) == -1)
+        return false;
+#else
+    Q_UNUSED(binary);
+#endif
+    return std::fwrite(bytes.constData(), 1, size_t(bytes.size()), stdout) == size_t(bytes.size())
+        && std::fflush(stdout) == 0;
 }
 
 int usageError(const QString &text)
@@ -60,8 +91,8 @@ int main(int argc, char *argv[])
     const QCommandLineOption help = parser.addHelpOption();
     const QCommandLineOption version = parser.addVersionOption();
     const QCommandLineOption format(QStringLiteral("format"),
-                                    QStringLiteral("Output format: candump (default) or asc."),
-                                    QStringLiteral("candump|asc"), QStringLiteral("candump"));
+                                    QStringLiteral("Output format: candump (default), asc or pcap."),
+                                    QStringLiteral("candump|asc|pcap"), QStringLiteral("candump"));
     const QCommandLineOption date(QStringLiteral("date"),
                                   QStringLiteral("Date of the first row of files without a date in their name."),
                                   QStringLiteral("yyyy-MM-dd"));
@@ -92,8 +123,10 @@ int main(int argc, char *argv[])
         options.format = CanLogFormat::Candump;
     else if (formatName == QLatin1String("asc"))
         options.format = CanLogFormat::Asc;
+    else if (formatName == QLatin1String("pcap"))
+        options.format = CanLogFormat::Pcap;
     else
-        return usageError(QStringLiteral("unknown format \"%1\"; candump or asc").arg(formatName));
+        return usageError(QStringLiteral("unknown format \"%1\"; candump, asc or pcap").arg(formatName));
     if (parser.isSet(date)) {
         options.date = QDate::fromString(parser.value(date), QStringLiteral("yyyy-MM-dd"));
         if (!options.date.isValid() || options.date.year() < 1970)
@@ -106,6 +139,8 @@ int main(int argc, char *argv[])
     const QStringList files = parser.positionalArguments();
     if (files.isEmpty())
         return usageError(QStringLiteral("no log file given"));
+    if (options.format == CanLogFormat::Pcap && !parser.isSet(output) && stdoutIsTerminal())
+        return usageError(QStringLiteral("a pcap file is not written to a terminal; give -o FILE or redirect the output"));
 
     if (parser.isSet(output)) {
         const QString target = QFileInfo(parser.value(output)).canonicalFilePath();
@@ -123,13 +158,13 @@ int main(int argc, char *argv[])
 
     if (parser.isSet(output)) {
         const QString fileName = parser.value(output);
-        if (!writeTextFile(fileName, result.output)) {
+        const bool written = options.format == CanLogFormat::Pcap ? writeBinaryFile(fileName, result.output)
+                                                                  : writeTextFile(fileName, result.output);
+        if (!written) {
             printError(QStringLiteral("%1: cannot be written").arg(fileName));
             return LogConversion::Failed;
         }
-    } else if (std::fwrite(result.output.constData(), 1, size_t(result.output.size()), stdout)
-                   != size_t(result.output.size())
-               || std::fflush(stdout) != 0) {
+    } else if (!writeStandardOutput(result.output, options.format == CanLogFormat::Pcap)) {
         printError(QStringLiteral("tavicon-log: standard output cannot be written"));
         return LogConversion::Failed;
     }

@@ -1,5 +1,5 @@
-#ifndef TAVICON_EMULATOR_PTYLINE_H
-#define TAVICON_EMULATOR_PTYLINE_H
+#ifndef TAVICON_PTYLINE_H
+#define TAVICON_PTYLINE_H
 
 #include <QByteArray>
 #include <QObject>
@@ -7,9 +7,10 @@
 
 class QSocketNotifier;
 
-// The emulator's side of the serial line: a pseudo-terminal whose serial end
-// the host program opens. The emulator keeps the serial end open too, so the
-// master never sees a hang-up when the host closes its port.
+// Our side of a serial line made up: a pseudo-terminal whose serial end
+// another program opens (the emulator's host program, the bridge's slcan
+// client). The serial end is held open here too, so the master never sees a
+// hang-up when that program closes it, and it may open it again.
 //
 // Everything sent goes through one output queue that is written whenever the
 // pty has room; nothing is ever dropped.
@@ -30,6 +31,8 @@ public:
     // Bytes in the pty that the host has not read yet. They are lost when the
     // emulator closes the pty, so a clean exit waits for this to reach 0.
     qint64 unreadByHost() const;
+    // Forgets what is queued and what waits in the pty unread by the host.
+    void discardUnread();
 
 signals:
     void received(const QByteArray &bytes);
@@ -51,4 +54,4 @@ private:
     qint64 writtenTotal = 0;
 };
 
-#endif // TAVICON_EMULATOR_PTYLINE_H
+#endif // TAVICON_PTYLINE_H

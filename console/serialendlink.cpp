@@ -1,4 +1,4 @@
-#include "emulator/serialendlink.h"
+#include "console/serialendlink.h"
 
 #include <QFile>
 

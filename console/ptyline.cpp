@@ -1,5 +1,6 @@
-#include "emulator/ptyline.h"
+#include "console/ptyline.h"
 
+#include <QCoreApplication>
 #include <QSocketNotifier>
 
 #include <cerrno>
@@ -74,6 +75,16 @@ qint64 PtyLine::unreadByHost() const
     return waiting;
 }
 
+void PtyLine::discardUnread()
+{
+    queue.resize(0);
+    queueStart = 0;
+    if (writeNotifier)
+        writeNotifier->setEnabled(false);
+    if (serialFd >= 0)
+        ::tcflush(serialFd, TCIFLUSH);
+}
+
 void PtyLine::readReady()
 {
     char buf[ChunkSize];
@@ -88,7 +99,8 @@ void PtyLine::readReady()
         if (n < 0 && errno != EAGAIN) {
             // Should not happen while the serial end is held open; stop watching
             // instead of spinning on the error.
-            std::fprintf(stderr, "converter-emulator: reading the pty failed: %s\n", std::strerror(errno));
+            std::fprintf(stderr, "%s: reading the pty failed: %s\n",
+                         qPrintable(QCoreApplication::applicationName()), std::strerror(errno));
             readNotifier->setEnabled(false);
         }
         return;
@@ -110,7 +122,8 @@ void PtyLine::writeReady()
         if (n < 0 && errno == EINTR)
             continue;
         if (n < 0 && errno != EAGAIN) {
-            std::fprintf(stderr, "converter-emulator: writing the pty failed: %s\n", std::strerror(errno));
+            std::fprintf(stderr, "%s: writing the pty failed: %s\n",
+                         qPrintable(QCoreApplication::applicationName()), std::strerror(errno));
             writeNotifier->setEnabled(false);
             return;
         }

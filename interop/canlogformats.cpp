@@ -1,4 +1,4 @@
-#include "traffic/canlogformats.h"
+#include "interop/canlogformats.h"
 
 namespace {
 

@@ -1,5 +1,5 @@
-#ifndef TAVICON_EMULATOR_QUITSIGNALS_H
-#define TAVICON_EMULATOR_QUITSIGNALS_H
+#ifndef TAVICON_QUITSIGNALS_H
+#define TAVICON_QUITSIGNALS_H
 
 #include <QObject>
 
@@ -21,4 +21,4 @@ private:
     QSocketNotifier *notifier = nullptr;
 };
 
-#endif // TAVICON_EMULATOR_QUITSIGNALS_H
+#endif // TAVICON_QUITSIGNALS_H

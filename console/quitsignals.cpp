@@ -1,4 +1,4 @@
-#include "emulator/quitsignals.h"
+#include "console/quitsignals.h"
 
 #include <QSocketNotifier>
 

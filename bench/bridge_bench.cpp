@@ -1,0 +1,174 @@
+// tavicon-bridge at the converter's line rate: the emulator writes 10,000
+// fixed frames a second for 5 s; a socketcand client and an slcan reader,
+// both here, count every frame and time it from when the emulator was due to
+// write it (frame k at k / rate after the run was asked for, so the
+// emulator's own timer lateness counts against the bridge) to its read.
+//
+//   bridge latency_ms socketcand min=<x> p50=<x> p99=<x> slcan min=<x> p50=<x> p99=<x>
+//   bridge frames=<n> from_bus_per_s=<r> lost=<n> p99_ms=<x> cpu_us_per_frame=<x>
+
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QProcess>
+#include <QSocketNotifier>
+#include <QTcpSocket>
+#include <QTimer>
+
+#include <algorithm>
+#include <cmath>
+#include <csignal>
+#include <cstdio>
+#include <fcntl.h>
+#include <unistd.h>
+#include <vector>
+
+#include "emulatorprocess.h"
+
+namespace {
+
+constexpr int Rate = 10000;
+constexpr int Frames = Rate * 5;
+
+QElapsedTimer benchClock;
+
+// Receipt times in ms since the run was asked for, by frame number.
+struct Reader
+{
+    std::vector<double> readMs = std::vector<double>(Frames, -1);
+    QByteArray partial;
+
+    // Takes the frame number from the first four data bytes (seq data, low byte first).
+    void frame(const QByteArray &dataHex, double now)
+    {
+        const QByteArray bytes = QByteArray::fromHex(dataHex.left(8));
+        if (bytes.size() < 4)
+            return;
+        quint32 k = 0;
+        for (int i = 0; i < 4; ++i)
+            k |= quint32(quint8(bytes.at(i))) << (8 * i);
+        if (k < quint32(Frames) && readMs[k] < 0)
+            readMs[k] = now;
+    }
+    // Splits at `end`; each piece goes to `take`.
+    template <typename Take>
+    void feed(const QByteArray &bytes, char end, Take take)
+    {
+        partial += bytes;
+        qsizetype from = 0;
+        for (qsizetype at; (at = partial.indexOf(end, from)) >= 0; from = at + 1)
+            take(QByteArrayView(partial).sliced(from, at - from));
+        partial.remove(0, from);
+    }
+    int lost() const { return int(std::count(readMs.begin(), readMs.end(), -1.0)); }
+    // The latency at fraction `p` (0 the least) of the frames read.
+    double latencyAt(double startMs, double p = 0.99) const
+    {
+        std::vector<double> latency;
+        for (int k = 0; k < Frames; ++k) {
+            if (readMs[k] >= 0)
+                latency.push_back(readMs[k] - (startMs + k * 1000.0 / Rate));
+        }
+        if (latency.empty())
+            return 0;
+        std::sort(latency.begin(), latency.end());
+        return latency[std::min(latency.size() - 1, size_t(std::max(1.0, std::ceil(p * double(latency.size())))) - 1)];
+    }
+    double last() const { return *std::max_element(readMs.begin(), readMs.end()); }
+};
+
+double nowMs() { return double(benchClock.nsecsElapsed()) / 1e6; }
+
+// utime + stime of a process, in microseconds.
+double cpuMicroseconds(qint64 pid)
+{
+    QFile stat(QStringLiteral("/proc/%1/stat").arg(pid));
+    if (!stat.open(QIODevice::ReadOnly))
+        return 0;
+    const QByteArray text = stat.readAll();
+    const QList<QByteArray> fields = text.mid(text.lastIndexOf(')') + 2).split(' ');
+    return (fields.value(11).toDouble() + fields.value(12).toDouble()) * 1e6 / double(sysconf(_SC_CLK_TCK));
+}
+
+template <typename Done>
+bool runUntil(Done done, int timeoutMs)
+{
+    QElapsedTimer t;
+    t.start();
+    while (!done() && t.elapsed() < timeoutMs)
+        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 50);
+    return done();
+}
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    QCoreApplication app(argc, argv);
+    benchClock.start();
+    EmulatorProcess emulator;
+    QProcess bridge;
+    bridge.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    bridge.start(QStringLiteral(TAVICON_BRIDGE), {"--port", emulator.portName(), "--slcan", "--socketcand", "29541"});
+    QByteArray startup;
+    if (!runUntil([&] { startup += bridge.readAllStandardOutput(); return startup.contains("READY\n"); }, 5000)) {
+        std::fprintf(stderr, "bridge_bench: the bridge did not start\n");
+        return 1;
+    }
+    const QString pty = QString::fromUtf8(startup.mid(6, startup.indexOf('\n') - 6));
+
+    Reader socketcand, slcan;
+    QTcpSocket socket;
+    socket.connectToHost(QHostAddress::LocalHost, 29541);
+    socket.write("< open can0 >< rawmode >");
+    QByteArray greeting;
+    runUntil([&] { greeting += socket.readAll(); return greeting.count("< ok >") == 2; }, 3000);
+    // " < frame 100 SEC.USEC DATA >"
+    QObject::connect(&socket, &QTcpSocket::readyRead, [&] {
+        const double now = nowMs();
+        socketcand.feed(socket.readAll(), '>', [&](QByteArrayView message) {
+            const QList<QByteArray> words = message.toByteArray().simplified().split(' ');
+            if (words.size() >= 5 && words.at(1) == "frame")
+                socketcand.frame(words.at(4), now);
+        });
+    });
+    const int fd = ::open(qPrintable(pty), O_RDWR | O_NOCTTY | O_NONBLOCK);
+    [[maybe_unused]] const ssize_t opened = ::write(fd, "O\r", 2);
+    QSocketNotifier notifier(fd, QSocketNotifier::Read);
+    QObject::connect(&notifier, &QSocketNotifier::activated, [&] {
+        const double now = nowMs();
+        char buf[65536];
+        for (ssize_t n; (n = ::read(fd, buf, sizeof buf)) > 0;) {
+            slcan.feed(QByteArray(buf, int(n)), '\r', [&](QByteArrayView line) {
+                if (line.size() > 5 && line.at(0) == 't')
+                    slcan.frame(line.sliced(5).toByteArray(), now);
+            });
+        }
+    });
+    runUntil([] { return false; }, 300);      // the socketcand hold after rawmode passes
+
+    const double cpuBefore = cpuMicroseconds(bridge.processId());
+    const double startMs = nowMs();
+    emulator.command(QStringLiteral("gen %1 %2 fixed id=100 format=std data=seq").arg(Frames).arg(Rate));
+    runUntil([&] { return socketcand.lost() == 0 && slcan.lost() == 0; }, 5000 + 5000);
+    runUntil([] { return false; }, 200);
+    const double cpuUs = cpuMicroseconds(bridge.processId()) - cpuBefore;
+
+    ::kill(pid_t(bridge.processId()), SIGTERM);
+    bridge.waitForFinished(5000);
+    ::close(fd);
+    const QList<QByteArray> lines = bridge.readAllStandardOutput().trimmed().split('\n');
+    const QByteArray counters = lines.last();
+    const qint64 fromBus = counters.mid(counters.indexOf("from_bus=") + 9).split(' ').first().toLongLong();
+
+    std::printf("bridge latency_ms socketcand min=%.3f p50=%.3f p99=%.3f slcan min=%.3f p50=%.3f p99=%.3f\n",
+                socketcand.latencyAt(startMs, 0), socketcand.latencyAt(startMs, 0.5), socketcand.latencyAt(startMs),
+                slcan.latencyAt(startMs, 0), slcan.latencyAt(startMs, 0.5), slcan.latencyAt(startMs));
+    const double lastMs = std::max(socketcand.last(), slcan.last());
+    std::printf("bridge frames=%lld from_bus_per_s=%.0f lost=%d p99_ms=%.3f cpu_us_per_frame=%.2f\n",
+                fromBus, lastMs > startMs ? double(fromBus) * 1000.0 / (lastMs - startMs) : 0.0,
+                socketcand.lost() + slcan.lost(), std::max(socketcand.latencyAt(startMs), slcan.latencyAt(startMs)),
+                fromBus > 0 ? cpuUs / double(fromBus) : 0.0);
+    std::fflush(stdout);
+    return 0;
+}

@@ -1,0 +1,85 @@
+// slcan lines from any bytes: one answer per '\r', every frame command that
+// is accepted reads back as its own line and gives a frame for the bus that
+// encodes well-formed, every set-and-start is a well-formed command, and the
+// timing search gives exact rates only.
+
+#include <QByteArray>
+#include <QtGlobal>
+
+#include "canconfig/bittiming.h"
+#include "fuzzframes.h"
+#include "interop/slcan.h"
+
+namespace {
+
+bool isAnswer(const QByteArray &a)
+{
+    if (a == "\r" || a == "\a" || a == slcanVersionAnswer() || a == slcanSerialNumberAnswer())
+        return true;
+    return a.size() == 4 && a.at(0) == 'F' && a.at(3) == '\r' && slcanFlagsAnswer(quint8(a.mid(1, 2).toUInt(nullptr, 16))) == a
+        && (a.mid(1, 2).toUInt(nullptr, 16) & ~3u) == 0;
+}
+
+void checkStart(const SetStartSettings &s)
+{
+    const QByteArray command = setStartCommand(s);
+    check(command.size() == FixedLayout::FrameSize && quint8(command.at(19)) == commandSum(command.constData(), 2, 19));
+    check(s.modeIndex >= 0 && s.modeIndex <= 3);
+    check(s.manualTiming ? s.prescaler >= 1 && s.prescaler <= 1023 && s.phase1Index <= 15 && s.phase2Index <= 7
+                         : bitTimingRow(s.speedIndex) != nullptr);
+}
+
+} // namespace
+
+extern "C" int LLVMFuzzerInitialize(int *, char ***)
+{
+    qInstallMessageHandler([](QtMsgType, const QMessageLogContext &, const QString &) {});
+    return 0;
+}
+
+// Byte 0: the send gate's verdict and where the stream splits; bytes 1..4 a
+// rate for the timing search; the rest the client's stream.
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
+{
+    if (size < 5)
+        return 0;
+    const SendVerdict verdict = SendVerdict(data[0] % 3);
+    const QByteArray stream(reinterpret_cast<const char *>(data) + 5, qsizetype(size - 5));
+
+    const int rate = int((quint32(data[1]) << 24 | quint32(data[2]) << 16 | quint32(data[3]) << 8 | data[4]) % 1100000);
+    const BitrateTiming timing = bitrateTiming(rate);
+    if (timing.made && !timing.table) {
+        const int quanta = 3 + timing.phase1Index + timing.phase2Index;
+        check(timing.prescaler >= 1 && timing.prescaler <= 1023 && timing.phase1Index <= 15 && timing.phase2Index <= 7
+              && qint64(rate) * timing.prescaler * quanta == 36000000);
+    }
+    check(timing.made || ((timing.below == 0 || timing.below < rate) && (timing.above == 0 || timing.above > rate)));
+
+    SlcanLineSplitter splitter;
+    for (const SlcanLine &line : splitter.feed(stream)) {
+        check(line.overlong ? line.text.isEmpty() : line.text.size() <= Slcan::MaxLineLength);
+        const SlcanCommand command = parseSlcanCommand(line.text);
+        if (command.kind == SlcanCommandKind::Frame) {
+            checkFrameForTheBus(command.frame);
+            check(slcanFrameLine(command.frame) == line.text.left(1) + line.text.mid(1).toUpper() + '\r');
+            check(!command.frame.remote || command.frame.data == QByteArray(command.frame.length, '\0'));
+        }
+    }
+
+    SlcanSession session{SetStartSettings()};
+    session.setSendGate([verdict](const CanFrame &) { return verdict; });
+    const qsizetype split = stream.isEmpty() ? 0 : data[0] % (stream.size() + 1);
+    QList<SlcanReply> replies = session.feed(stream.left(split));
+    replies += session.feed(stream.mid(split));
+    check(replies.size() == stream.count('\r'));
+    for (const SlcanReply &reply : replies) {
+        check(isAnswer(reply.answer));
+        if (reply.frame) {
+            check(reply.answer == "\r" && verdict == SendVerdict::Allowed);
+            checkFrameForTheBus(*reply.frame);
+        }
+        if (reply.start)
+            checkStart(*reply.start);
+    }
+    return 0;
+}

@@ -1,0 +1,52 @@
+// socketcand messages from any bytes: every answer is one message, a frame
+// goes to the bus only from a good send after the bus is open and then
+// encodes well-formed and shows as a frame message, and nothing follows a
+// reply that closes the connection.
+
+#include <QByteArray>
+#include <QtGlobal>
+
+#include "fuzzframes.h"
+#include "interop/socketcand.h"
+
+extern "C" int LLVMFuzzerInitialize(int *, char ***)
+{
+    qInstallMessageHandler([](QtMsgType, const QMessageLogContext &, const QString &) {});
+    return 0;
+}
+
+// Byte 0: the send gate's verdict and where the stream splits; the rest the
+// client's stream.
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
+{
+    if (size < 1)
+        return 0;
+    const SendVerdict verdict = SendVerdict(data[0] % 3);
+    const QByteArray stream(reinterpret_cast<const char *>(data) + 1, qsizetype(size - 1));
+
+    SocketcandSession session("can0");
+    session.setSendGate([verdict](const CanFrame &) { return verdict; });
+    const qsizetype split = stream.isEmpty() ? 0 : data[0] % (stream.size() + 1);
+    QList<SocketcandReply> replies = session.feed(stream.left(split));
+    replies += session.feed(stream.mid(split));
+    for (qsizetype i = 0; i < replies.size(); ++i) {
+        const SocketcandReply &reply = replies.at(i);
+        check(!reply.close || i == replies.size() - 1);
+        if (reply.frame) {
+            check(reply.answer.isEmpty() && verdict == SendVerdict::Allowed && session.isOpen());
+            check(!reply.frame->remote);
+            checkFrameForTheBus(*reply.frame);
+            const std::optional<QByteArray> shown = socketcandFrameMessage(*reply.frame, 0);
+            check(shown && shown->startsWith(" < frame ") && shown->endsWith(" >"));
+        } else if (!reply.close || !reply.answer.isEmpty()) {   // an overlong message closes unanswered
+            check(reply.answer.startsWith("< ") && reply.answer.endsWith(" >") && reply.answer.count('<') == 1
+                  && reply.answer.count('>') == 1);
+            check(reply.answer.size() <= 64);
+        }
+    }
+    SocketcandSplitter splitter;
+    for (const QByteArray &message : splitter.feed(stream).messages)
+        check(message.startsWith('<') && message.endsWith('>') && message.count('>') == 1
+              && message.size() <= Socketcand::MaxMessageLength + 1);   // 512 and the >
+    return 0;
+}

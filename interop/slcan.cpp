@@ -1,0 +1,334 @@
+#include "interop/slcan.h"
+
+#include "canconfig/bittiming.h"
+
+namespace {
+
+constexpr quint32 MaxStandardId = 0x7FF;
+constexpr quint32 MaxExtendedId = 0x1FFFFFFF;
+constexpr int SilentModeBit = 2;   // modeIndex 2 silent, 3 loopback and silent
+
+const char HexDigits[] = "0123456789ABCDEF";
+
+int hexValue(char c)
+{
+    if (c >= '0' && c <= '9')
+        return c - '0';
+    if (c >= 'A' && c <= 'F')
+        return c - 'A' + 10;
+    if (c >= 'a' && c <= 'f')
+        return c - 'a' + 10;
+    return -1;
+}
+
+// `digits` hex digits from `text` at `from`, or -1 when one is not a digit.
+qint64 hexNumber(const QByteArray &text, int from, int digits)
+{
+    qint64 value = 0;
+    for (int i = from; i < from + digits; ++i) {
+        const int v = hexValue(text.at(i));
+        if (v < 0)
+            return -1;
+        value = value * 16 + v;
+    }
+    return value;
+}
+
+void appendHex(QByteArray &out, quint32 value, int digits)
+{
+    for (int shift = 4 * (digits - 1); shift >= 0; shift -= 4)
+        out.append(HexDigits[(value >> shift) & 0xF]);
+}
+
+SlcanCommand command(SlcanCommandKind kind, int value = 0)
+{
+    SlcanCommand c;
+    c.kind = kind;
+    c.value = value;
+    return c;
+}
+
+// t/T/r/R lines: the identifier, one length digit, and for data frames
+// exactly that many bytes in hex.
+SlcanCommand frameCommand(const QByteArray &line)
+{
+    const char letter = line.at(0);
+    const bool extended = letter == 'T' || letter == 'R';
+    const bool remote = letter == 'r' || letter == 'R';
+    const int idDigits = extended ? 8 : 3;
+    SlcanCommand refused;
+    if (line.size() < 1 + idDigits + 1)
+        return refused;
+    const qint64 id = hexNumber(line, 1, idDigits);
+    const int length = hexValue(line.at(1 + idDigits));
+    if (id < 0 || quint64(id) > (extended ? MaxExtendedId : MaxStandardId)
+        || length < 0 || length > FixedLayout::MaxData)
+        return refused;
+    const int dataFrom = 2 + idDigits;
+    if (line.size() != dataFrom + (remote ? 0 : 2 * length))
+        return refused;
+    SlcanCommand c = command(SlcanCommandKind::Frame);
+    c.frame.identifier = quint32(id);
+    c.frame.format = extended ? FrameFormat::Extended : FrameFormat::Standard;
+    c.frame.remote = remote;
+    c.frame.length = length;
+    c.frame.data = QByteArray(length, '\0');
+    if (!remote) {
+        for (int i = 0; i < length; ++i) {
+            const qint64 byte = hexNumber(line, dataFrom + 2 * i, 2);
+            if (byte < 0)
+                return refused;
+            c.frame.data[i] = char(byte);
+        }
+    }
+    return c;
+}
+
+// "Z0", "Z1" and the like: the letter and one digit 0 or 1.
+SlcanCommand switchCommand(const QByteArray &line, SlcanCommandKind kind)
+{
+    if (line.size() != 2 || (line.at(1) != '0' && line.at(1) != '1'))
+        return SlcanCommand();
+    return command(kind, line.at(1) - '0');
+}
+
+} // namespace
+
+QList<SlcanLine> SlcanLineSplitter::feed(const QByteArray &bytes)
+{
+    QList<SlcanLine> lines;
+    for (const char c : bytes) {
+        if (c == '\r') {
+            SlcanLine line;
+            line.overlong = dropping;
+            if (!dropping)
+                line.text = partial;
+            lines.append(line);
+            partial.clear();
+            dropping = false;
+        } else if (dropping || (c == '\n' && partial.isEmpty())) {
+            continue;
+        } else if (partial.size() == Slcan::MaxLineLength) {
+            partial.clear();
+            dropping = true;
+        } else {
+            partial.append(c);
+        }
+    }
+    return lines;
+}
+
+void SlcanLineSplitter::clear()
+{
+    partial.clear();
+    dropping = false;
+}
+
+SlcanCommand parseSlcanCommand(const QByteArray &line)
+{
+    if (line.isEmpty())
+        return SlcanCommand();
+    const bool single = line.size() == 1;
+    switch (line.at(0)) {
+    case 'S': {
+        const int code = line.size() == 2 ? hexValue(line.at(1)) : -1;
+        if (code < 0 || code >= Slcan::BitrateCount)
+            return SlcanCommand();
+        return command(SlcanCommandKind::SetBitrate, code);
+    }
+    case 'O':
+        return single ? command(SlcanCommandKind::Open) : SlcanCommand();
+    case 'L':
+        return single ? command(SlcanCommandKind::OpenListenOnly) : SlcanCommand();
+    case 'C':
+        return single ? command(SlcanCommandKind::Close) : SlcanCommand();
+    case 'V':
+        return single ? command(SlcanCommandKind::Version) : SlcanCommand();
+    case 'N':
+        return single ? command(SlcanCommandKind::SerialNumber) : SlcanCommand();
+    case 'F':
+        return single ? command(SlcanCommandKind::Flags) : SlcanCommand();
+    case 'Z':
+        return switchCommand(line, SlcanCommandKind::Timestamps);
+    case 'M':
+        return switchCommand(line, SlcanCommandKind::Silent);
+    case 'A':
+        return switchCommand(line, SlcanCommandKind::NoRetransmit);
+    case 't':
+    case 'T':
+    case 'r':
+    case 'R':
+        return frameCommand(line);
+    default:
+        return SlcanCommand();
+    }
+}
+
+std::optional<QByteArray> slcanFrameLine(const CanFrame &frame, int timestampMs)
+{
+    const bool extended = frame.format == FrameFormat::Extended;
+    if (frame.format == FrameFormat::Other
+        || frame.identifier > (extended ? MaxExtendedId : MaxStandardId)
+        || frame.length < 0 || frame.length > FixedLayout::MaxData
+        || (!frame.remote && frame.data.size() < frame.length))
+        return std::nullopt;
+    QByteArray line;
+    line.reserve(1 + 8 + 1 + 16 + 4 + 1);
+    line.append(frame.remote ? (extended ? 'R' : 'r') : (extended ? 'T' : 't'));
+    appendHex(line, frame.identifier, extended ? 8 : 3);
+    line.append(HexDigits[frame.length]);
+    if (!frame.remote) {
+        for (int i = 0; i < frame.length; ++i)
+            appendHex(line, quint8(frame.data.at(i)), 2);
+    }
+    if (timestampMs >= 0)
+        appendHex(line, quint32(timestampMs % Slcan::TimestampModulo), 4);
+    line.append(Slcan::Ok);
+    return line;
+}
+
+QByteArray slcanVersionAnswer()
+{
+    return QByteArrayLiteral("V0120\r");
+}
+
+QByteArray slcanSerialNumberAnswer()
+{
+    return QByteArrayLiteral("NTAVI\r");
+}
+
+QByteArray slcanFlagsAnswer(quint8 flags)
+{
+    QByteArray answer("F");
+    appendHex(answer, flags, 2);
+    return answer + Slcan::Ok;
+}
+
+int slcanBitrate(int code)
+{
+    static const int rates[Slcan::BitrateCount] = {10000,  20000,  50000,  100000, 125000,
+                                                   250000, 500000, 800000, 1000000};
+    return code >= 0 && code < Slcan::BitrateCount ? rates[code] : 0;
+}
+
+SlcanSession::SlcanSession(const SetStartSettings &configured)
+    : configured(configured)
+    , timing(configured)
+{
+}
+
+void SlcanSession::setSendGate(SendGate sendGate)
+{
+    gate = std::move(sendGate);
+}
+
+QList<SlcanReply> SlcanSession::feed(const QByteArray &bytes)
+{
+    QList<SlcanReply> replies;
+    for (const SlcanLine &line : splitter.feed(bytes))
+        replies.append(handle(line.overlong ? SlcanCommand() : parseSlcanCommand(line.text)));
+    return replies;
+}
+
+SetStartSettings SlcanSession::nextStart(bool listenOnlyOpen) const
+{
+    SetStartSettings s = timing;
+    if (listenOnlyOpen || silent.value_or(false))
+        s.modeIndex |= SilentModeBit;
+    else if (silent.has_value())
+        s.modeIndex &= ~SilentModeBit;
+    s.retransmit = retransmit.value_or(configured.retransmit);
+    return s;
+}
+
+SlcanReply SlcanSession::handle(const SlcanCommand &command)
+{
+    SlcanReply reply;
+    reply.answer = QByteArray(1, Slcan::Ok);
+    const QByteArray refused(1, Slcan::Error);
+    switch (command.kind) {
+    case SlcanCommandKind::Invalid:
+        reply.answer = refused;
+        break;
+    case SlcanCommandKind::SetBitrate:
+        if (open || !applyBitrateTiming(bitrateTiming(slcanBitrate(command.value)), &timing))
+            reply.answer = refused;
+        break;
+    case SlcanCommandKind::Open:
+    case SlcanCommandKind::OpenListenOnly:
+        if (!open) {
+            listenOnly = command.kind == SlcanCommandKind::OpenListenOnly;
+            open = true;
+            reply.start = nextStart(listenOnly);
+        }
+        break;
+    case SlcanCommandKind::Close:
+        open = false;
+        listenOnly = false;
+        break;
+    case SlcanCommandKind::Frame: {
+        if (!open || listenOnly) {
+            reply.answer = refused;
+            break;
+        }
+        const SendVerdict verdict = gate ? gate(command.frame) : SendVerdict::Allowed;
+        if (verdict == SendVerdict::QueueFull)
+            errorFlags |= FlagQueueFull;
+        if (verdict != SendVerdict::Allowed)
+            reply.answer = refused;
+        else
+            reply.frame = command.frame;
+        break;
+    }
+    case SlcanCommandKind::Version:
+        reply.answer = slcanVersionAnswer();
+        break;
+    case SlcanCommandKind::SerialNumber:
+        reply.answer = slcanSerialNumberAnswer();
+        break;
+    case SlcanCommandKind::Flags:
+        reply.answer = slcanFlagsAnswer(errorFlags);
+        errorFlags = 0;
+        break;
+    case SlcanCommandKind::Timestamps:
+        timestampsOn = command.value == 1;
+        break;
+    case SlcanCommandKind::Silent:
+        silent = command.value == 1;
+        break;
+    case SlcanCommandKind::NoRetransmit:
+        retransmit = command.value == 0;
+        break;
+    }
+    return reply;
+}
+
+SlcanDelivery SlcanSession::received(const CanFrame &frame, qint64 msecsSinceEpoch)
+{
+    SlcanDelivery delivery;
+    if (!open)
+        return delivery;
+    int stamp = -1;
+    if (timestampsOn) {
+        stamp = int(msecsSinceEpoch % Slcan::TimestampModulo);
+        if (stamp < 0)
+            stamp += Slcan::TimestampModulo;
+    }
+    if (const std::optional<QByteArray> line = slcanFrameLine(frame, stamp)) {
+        delivery.line = *line;
+    } else {
+        delivery.dropped = true;
+        errorFlags |= FlagDropped;
+    }
+    return delivery;
+}
+
+void SlcanSession::noteDropped()
+{
+    errorFlags |= FlagDropped;
+}
+
+void SlcanSession::clientGone()
+{
+    splitter.clear();
+}

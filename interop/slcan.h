@@ -1,0 +1,167 @@
+#ifndef TAVICON_SLCAN_H
+#define TAVICON_SLCAN_H
+
+#include <QByteArray>
+#include <QList>
+#include <optional>
+
+#include "canconfig/convertercommands.h"
+#include "interop/sendgate.h"
+#include "link/canframe.h"
+
+// The slcan ("LAWICEL") serial protocol of CAN adapters: ASCII commands that
+// end in '\r', answered with '\r' (done) or '\a' (refused), and received
+// frames written as "t1232AABB\r". Hexadecimal digits are read in either
+// case and written in upper case.
+
+namespace Slcan {
+constexpr char Ok = '\r';
+constexpr char Error = '\a';
+constexpr int MaxLineLength = 64;      // characters before the '\r'
+constexpr int BitrateCount = 9;        // S0..S8
+constexpr int TimestampModulo = 60000; // timestamps count milliseconds 0..59999 (0000..EA5F)
+}
+
+// One line of the byte stream from a client, without its '\r'.
+struct SlcanLine
+{
+    QByteArray text;
+    bool overlong = false;  // over MaxLineLength characters; `text` is empty
+};
+
+// Splits the client's bytes, in chunks of any size, into '\r'-terminated
+// lines. A line over 64 characters is dropped up to its '\r' and comes out
+// once, as `overlong`, when that '\r' arrives. A '\n' at the start of a line is
+// skipped, so clients that end commands with "\r\n" work; any other '\n' is
+// part of the line (and makes the command invalid).
+class SlcanLineSplitter
+{
+public:
+    QList<SlcanLine> feed(const QByteArray &bytes);
+    void clear();                      // forget a partial line (a client hung up)
+
+private:
+    QByteArray partial;
+    bool dropping = false;
+};
+
+enum class SlcanCommandKind {
+    Invalid,         // anything not below, a refused frame command, an overlong line
+    SetBitrate,      // S0..S8: `value` 0..8
+    Open,            // O
+    OpenListenOnly,  // L
+    Close,           // C
+    Frame,           // t T r R: `frame`
+    Version,         // V
+    SerialNumber,    // N
+    Flags,           // F
+    Timestamps,      // Z0 / Z1: `value` 0 / 1
+    Silent,          // M0 / M1: `value` 0 / 1 (normal / silent)
+    NoRetransmit,    // A0 / A1: `value` 0 / 1 (retransmission on / off)
+};
+
+struct SlcanCommand
+{
+    SlcanCommandKind kind = SlcanCommandKind::Invalid;
+    int value = 0;
+    // Frame: standard (t, r: identifier 0..7FF, three digits) or extended
+    // (T, R: 0..1FFFFFFF, eight digits), length 0..8. Data frames carry their
+    // `length` bytes; remote frames carry `length` zero bytes, so that the
+    // converter's encoders write their length.
+    CanFrame frame;
+};
+
+// One line without its '\r'. Frame commands whose identifier is out of range,
+// whose length is above 8 or not the count of data bytes, or which hold a
+// character that is not a hexadecimal digit are Invalid; so are the
+// four-character LAWICEL forms this adapter does not have (s, M/m masks, ...).
+SlcanCommand parseSlcanCommand(const QByteArray &line);
+
+// The line of a frame received from the bus: "tiiiL<data>", "TiiiiiiiiL<data>",
+// "riiiL" or "RiiiiiiiiL", then four hex digits of `timestampMs` (0..59999)
+// when it is not negative, then '\r'. Nothing when the protocol cannot show
+// the frame: a standard identifier above 7FF, an extended one above 1FFFFFFF,
+// the "other" format, or more than 8 data bytes.
+std::optional<QByteArray> slcanFrameLine(const CanFrame &frame, int timestampMs = -1);
+
+// The answers: "V0120\r" (hardware 01, software 20: python-can reads two
+// decimal numbers), "NTAVI\r", and "F" + two upper hex digits + '\r'.
+QByteArray slcanVersionAnswer();
+QByteArray slcanSerialNumberAnswer();
+QByteArray slcanFlagsAnswer(quint8 flags);
+
+// The bus speed of S0..S8 in bit/s (10k, 20k, 50k, 100k, 125k, 250k, 500k,
+// 800k, 1M), or 0 outside 0..8. Each is a speed of the window's table.
+int slcanBitrate(int code);
+
+// What the program does for one command: write `answer` to the client, then
+// send `start` (a set-and-start, when set) and `frame` (when set) to the
+// converter, in that order.
+struct SlcanReply
+{
+    QByteArray answer;
+    std::optional<SetStartSettings> start;
+    std::optional<CanFrame> frame;
+};
+
+// What a received frame does on this face.
+struct SlcanDelivery
+{
+    QByteArray line;        // the bytes to write; empty when there are none
+    bool dropped = false;   // open, but the face cannot show the frame: count it
+};
+
+// One slcan adapter's state, without I/O: closed or open (listen-only or
+// not), its bitrate, timestamps, the mode and retransmission for the next
+// open, and the error flags F reports.
+class SlcanSession
+{
+public:
+    // The face starts closed with the configured settings (timing, framing,
+    // filter, mode, retransmission); S, M and A change copies of them.
+    explicit SlcanSession(const SetStartSettings &configured);
+
+    // Asked for each frame command that passes the protocol's rules while open
+    // and not listen-only. QueueFull also sets bit 1 of the flags.
+    void setSendGate(SendGate gate);
+
+    // Splits, parses and handles the bytes of a client: one reply per line.
+    QList<SlcanReply> feed(const QByteArray &bytes);
+    SlcanReply handle(const SlcanCommand &command);
+
+    // A frame from the bus, received at `msecsSinceEpoch`: nothing while
+    // closed, else its line (timestamped after Z1), or dropped (sets bit 0 of
+    // the flags) when the face cannot show it.
+    SlcanDelivery received(const CanFrame &frame, qint64 msecsSinceEpoch);
+    // The program dropped frames for this face (the client does not read):
+    // sets bit 0 of the flags.
+    void noteDropped();
+
+    // A client closed the pty: the partial line is forgotten; the adapter's
+    // state stays, as a real adapter's does when its port is reopened.
+    void clientGone();
+
+    bool isOpen() const { return open; }
+    bool isListenOnly() const { return open && listenOnly; }
+    bool timestamps() const { return timestampsOn; }
+    quint8 flags() const { return errorFlags; }
+    // The settings the next open sends (or the last open sent, while open).
+    SetStartSettings nextStart(bool listenOnlyOpen) const;
+
+    static constexpr quint8 FlagDropped = 0x01;
+    static constexpr quint8 FlagQueueFull = 0x02;
+
+private:
+    SetStartSettings configured;
+    SetStartSettings timing;   // configured, with the timing of the last S
+    SendGate gate;
+    SlcanLineSplitter splitter;
+    bool open = false;
+    bool listenOnly = false;
+    bool timestampsOn = false;
+    std::optional<bool> silent;     // M0 / M1 given
+    std::optional<bool> retransmit; // A0 / A1 given
+    quint8 errorFlags = 0;
+};
+
+#endif // TAVICON_SLCAN_H

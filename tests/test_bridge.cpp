@@ -1,0 +1,361 @@
+// tavicon-bridge between the converter emulator and clients we did not write
+// (python-can run by /usr/bin/python3) or raw bytes: what crosses each face,
+// what is refused, and how the bridge ends.
+
+#include <QTcpSocket>
+#include <QTemporaryDir>
+#include <QtTest>
+
+#include <csignal>
+#include <fcntl.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include "emulatorprocess.h"
+#include "support/lineprocess.h"
+#include "support/ptypair.h"
+#include "support/testfiles.h"
+
+namespace {
+
+// The emulator and the bridge on its port, ready once READY came.
+struct Rig
+{
+    EmulatorProcess emulator;
+    LineProcess bridge;
+    bool ready = !bridge.waitForLine("READY").isEmpty();
+    explicit Rig(const QStringList &arguments) : bridge(TAVICON_BRIDGE, QStringList{"--port", emulator.portName()} + arguments) {}
+
+    // The CAN frames that reached the converter since the last call.
+    QStringList framesAtConverter(int settleMs = 300)
+    {
+        spinEventLoop(settleMs);
+        return emulator.takeLines().filter(QRegularExpression(QStringLiteral("^RX CAN ")));
+    }
+    // The pty or address of a face from its start-up line.
+    QString where(const QString &face) const
+    {
+        const QString name = face == "slcan" ? "SLCAN " : "SOCKETCAND ";
+        return bridge.lines().filter(QRegularExpression("^" + name)).value(0).mid(name.size());
+    }
+};
+
+// python-can on one face; see support/canclient.py for its commands.
+struct Client : LineProcess
+{
+    Client(const QString &face, const QString &where, const QString &bus = QStringLiteral("can0"))
+        : LineProcess(QStringLiteral("/usr/bin/python3"), {QStringLiteral(CAN_CLIENT), face, where, bus})
+        , open(!waitForLine(QStringLiteral("OPEN"), 10000).isEmpty())
+    {
+    }
+    QStringList ask(const QString &command, int answers = 1)
+    {
+        writeLine(command);
+        QStringList out;
+        for (int i = 0; i < answers; ++i)
+            out << waitForLine(QString(), 8000);
+        return out;
+    }
+    bool open;
+};
+
+} // namespace
+
+class TestBridge : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void sentFramesReachTheConverter_data();
+    void sentFramesReachTheConverter();
+    void generatedFramesReachTheClient_data();
+    void generatedFramesReachTheClient();
+    void twoSocketcandClientsAndTheCapture();
+    void badInputIsRefused_data();
+    void badInputIsRefused();
+    void stalledClientDoesNotSlowTheOthers();
+    void lostPortEndsWithStatus3();
+    void startUp_data();
+    void startUp();
+};
+
+void TestBridge::sentFramesReachTheConverter_data()
+{
+    QTest::addColumn<QString>("face");
+    QTest::addColumn<QStringList>("arguments");
+    QTest::addColumn<QString>("send");
+    QTest::addColumn<QString>("expected");
+    const QStringList slcan{"--slcan"};
+    QTest::newRow("slcan standard") << "slcan" << slcan << "send 123 std data 010203"
+                                    << "RX CAN fixed std data id=00000123 len=3 data=010203";
+    QTest::newRow("slcan extended, variable") << "slcan" << QStringList{"--slcan", "--framing", "variable"}
+        << "send 1abcdef ext data 0011223344556677"
+        << "RX CAN variable ext data id=01abcdef len=8 data=0011223344556677";
+    QTest::newRow("slcan remote") << "slcan" << slcan << "send 7ff std remote 4"
+                                  << "RX CAN fixed std remote id=000007ff len=4 data=00000000";
+    QTest::newRow("slcan extended remote") << "slcan" << slcan << "send 1fffffff ext remote 0"
+                                           << "RX CAN fixed ext remote id=1fffffff len=0 data=";
+    QTest::newRow("socketcand standard") << "socketcand" << QStringList{"--socketcand"} << "send 7ff std data ff"
+                                         << "RX CAN fixed std data id=000007ff len=1 data=ff";
+    QTest::newRow("socketcand extended") << "socketcand" << QStringList{"--socketcand"} << "send 12345 ext data 0102"
+                                         << "RX CAN fixed ext data id=00012345 len=2 data=0102";
+}
+
+void TestBridge::sentFramesReachTheConverter()
+{
+    QFETCH(QString, face);
+    QFETCH(QStringList, arguments);
+    QFETCH(QString, send);
+    QFETCH(QString, expected);
+    Rig rig(arguments);
+    QVERIFY(rig.ready);
+    Client client(face, rig.where(face));
+    QVERIFY2(client.open, qPrintable(client.errorText()));
+    QCOMPARE(client.ask(send), QStringList{"SENT"});
+    QCOMPARE(rig.framesAtConverter(), QStringList{expected});
+}
+
+void TestBridge::generatedFramesReachTheClient_data()
+{
+    QTest::addColumn<QString>("face");
+    QTest::addColumn<QString>("generate");
+    QTest::addColumn<QStringList>("expected");
+    QTest::newRow("slcan standard") << "slcan" << "gen 2 0 fixed id=123 format=std data=a1b2"
+                                    << QStringList{"123 std data 2 a1b2", "123 std data 2 a1b2"};
+    QTest::newRow("slcan extended, variable") << "slcan" << "gen 2 0 variable id=1abcdef format=ext data=seq"
+        << QStringList{"1abcdef ext data 8 0000000000000000", "1abcdef ext data 8 0100000000000000"};
+    QTest::newRow("slcan remote") << "slcan" << "gen 1 0 fixed id=7ff format=std data=112233 remote=1"
+                                  << QStringList{"7ff std remote 3 "};
+    // python-can 4.1 marks every frame it reads there extended; remote frames are not shown.
+    QTest::newRow("socketcand") << "socketcand" << "gen 2 0 mixed id=7ff format=std data=ff"
+                                << QStringList{"7ff ext data 1 ff", "7ff ext data 1 ff"};
+    QTest::newRow("socketcand remote") << "socketcand" << "gen 1 0 fixed id=100 format=std data=11 remote=1"
+                                       << QStringList{"NONE"};
+}
+
+void TestBridge::generatedFramesReachTheClient()
+{
+    QFETCH(QString, face);
+    QFETCH(QString, generate);
+    QFETCH(QStringList, expected);
+    Rig rig({"--" + face});
+    QVERIFY(rig.ready);
+    Client client(face, rig.where(face));
+    QVERIFY2(client.open, qPrintable(client.errorText()));
+    rig.emulator.command(generate);
+    QVERIFY(!rig.emulator.waitForLine("DONE", 5000).isEmpty());
+    QCOMPARE(client.ask(expected == QStringList{"NONE"} ? "quiet" : QString("recv %1").arg(expected.size()),
+                        int(expected.size())), expected);
+}
+
+// Two clients at once: each gets the bus, a frame one sends reaches the
+// converter and the other but not itself; the capture holds all of it.
+void TestBridge::twoSocketcandClientsAndTheCapture()
+{
+    QTemporaryDir dir;
+    const QString log = dir.filePath("bus.log");
+    Rig rig({"--socketcand", "--candump", log, "--name", "vcan7"});
+    QVERIFY(rig.ready);
+    Client a("socketcand", rig.where("socketcand"), "vcan7"), b("socketcand", rig.where("socketcand"), "vcan7");
+    QVERIFY2(a.open && b.open, qPrintable(a.errorText() + b.errorText()));
+    rig.emulator.command("gen 1 0 fixed id=1234 format=ext data=0102");
+    const QStringList generated{"1234 ext data 2 0102"};
+    QCOMPARE(a.ask("recv 1"), generated);
+    QCOMPARE(b.ask("recv 1"), generated);
+    QCOMPARE(a.ask("send 321 std data 0a0b"), QStringList{"SENT"});
+    QCOMPARE(b.ask("recv 1"), QStringList{"321 ext data 2 0a0b"});
+    QCOMPARE(a.ask("quiet"), QStringList{"NONE"});
+    QCOMPARE(rig.framesAtConverter(), QStringList{"RX CAN fixed std data id=00000321 len=2 data=0a0b"});
+
+    QCOMPARE(rig.bridge.signalAndWait(SIGINT), 0);
+    QCOMPARE(rig.bridge.lines().constLast(), "bridge from_bus=1 to_bus=1 dropped=0 refused=0");
+    LineProcess reader("/usr/bin/python3", {CAN_CLIENT, "log", log});
+    QCOMPARE(reader.waitForExit(10000), 0);
+    QCOMPARE(reader.lines(), (QStringList{"vcan7 1234 ext data 2 0102", "vcan7 321 std data 2 0a0b"}));
+}
+
+void TestBridge::badInputIsRefused_data()
+{
+    QTest::addColumn<QStringList>("arguments");
+    QTest::addColumn<QByteArray>("input");
+    QTest::addColumn<QString>("answer");     // a pattern of the whole answer
+    QTest::addColumn<bool>("closes");
+    const QStringList slcan{"--slcan"}, socketcand{"--socketcand"};
+    const QString refused = QStringLiteral("\\x07");
+    QTest::newRow("slcan garbage") << slcan << QByteArray("hello\r") << refused << false;
+    QTest::newRow("slcan overlong, once") << slcan << QByteArray(70, 't') + "\r" << refused << false;
+    QTest::newRow("slcan frame while closed") << slcan << QByteArray("t1230\r") << refused << false;
+    QTest::newRow("slcan standard id above 7FF") << slcan << QByteArray("O\rt8000\r") << "\\r\\x07" << false;
+    QTest::newRow("slcan extended id above 1FFFFFFF") << slcan << QByteArray("O\rR200000000\r") << "\\r\\x07" << false;
+    QTest::newRow("slcan length 9") << slcan << QByteArray("O\rt1239001122334455667788\r") << "\\r\\x07" << false;
+    QTest::newRow("slcan count not length") << slcan << QByteArray("O\rt1232aa\r") << "\\r\\x07" << false;
+    QTest::newRow("slcan not hex") << slcan << QByteArray("O\rt12g0\r") << "\\r\\x07" << false;
+    QTest::newRow("slcan listen-only") << slcan << QByteArray("L\rt1230\r") << "\\r\\x07" << false;
+    QTest::newRow("slcan read-only") << QStringList{"--slcan", "--read-only"} << QByteArray("O\rt1230\r")
+                                     << "\\r\\x07" << false;
+    const QString hi = QStringLiteral("< hi >");
+    QTest::newRow("socketcand unknown") << socketcand << QByteArray("< hello >") << hi + "< error unknown command >" << false;
+    QTest::newRow("socketcand send before open") << socketcand << QByteArray("< send 123 0 >") << hi + "< error [^>]* >" << false;
+    QTest::newRow("socketcand other bus") << socketcand << QByteArray("< open can9 >") << hi + "< error could not open bus >" << true;
+    const QByteArray open("< open can0 >");
+    const QString ok = hi + "< ok >";
+    QTest::newRow("socketcand id of nine digits") << socketcand << open + "< send 000000123 0 >" << ok + "< error [^>]* >" << false;
+    QTest::newRow("socketcand id above 1FFFFFFF") << socketcand << open + "< send 20000000 0 >" << ok + "< error [^>]* >" << false;
+    QTest::newRow("socketcand dlc 9") << socketcand << open + "< send 123 9 1 2 3 4 5 6 7 8 9 >" << ok + "< error [^>]* >" << false;
+    QTest::newRow("socketcand count not dlc") << socketcand << open + "< send 123 2 11 >" << ok + "< error [^>]* >" << false;
+    QTest::newRow("socketcand read-only") << QStringList{"--socketcand", "--read-only"} << open + "< send 123 0 >"
+                                          << ok + "< error [^>]* >" << false;
+    QTest::newRow("socketcand overlong") << socketcand << "<" + QByteArray(600, 'a') << hi << true;
+}
+
+void TestBridge::badInputIsRefused()
+{
+    QFETCH(QStringList, arguments);
+    QFETCH(QByteArray, input);
+    QFETCH(QString, answer);
+    QFETCH(bool, closes);
+    Rig rig(arguments);
+    QVERIFY(rig.ready);
+    QByteArray got;
+    bool closed = false;
+    if (arguments.contains("--slcan")) {
+        const int fd = ::open(qPrintable(rig.where("slcan")), O_RDWR | O_NOCTTY | O_NONBLOCK);
+        QVERIFY(fd >= 0);
+        QCOMPARE(::write(fd, input.constData(), size_t(input.size())), ssize_t(input.size()));
+        spinUntil([&] {
+            char buf[256];
+            for (ssize_t n; (n = ::read(fd, buf, sizeof buf)) > 0;)
+                got.append(buf, int(n));
+            return false;
+        }, 300);
+        ::close(fd);
+    } else {
+        QTcpSocket socket;
+        socket.connectToHost(QHostAddress::LocalHost, 29536);
+        QVERIFY(socket.waitForConnected(3000));
+        socket.write(input);
+        spinUntil([&] { got += socket.readAll(); return false; }, 300);
+        got += socket.readAll();
+        closed = socket.state() != QAbstractSocket::ConnectedState;
+    }
+    QVERIFY2(QRegularExpression("^" + answer + "$").match(QString::fromLatin1(got)).hasMatch(), got.toHex(' ').constData());
+    QCOMPARE(closed, closes);
+    QCOMPARE(rig.framesAtConverter(0), QStringList());
+}
+
+// One client reads nothing with a tiny receive buffer: once 1 MB waits for it
+// its frames are dropped, while the other client and the converter lose none.
+void TestBridge::stalledClientDoesNotSlowTheOthers()
+{
+    constexpr int Frames = 60000;
+    Rig rig({"--socketcand"});
+    QVERIFY(rig.ready);
+    // A receive buffer set before connecting stays that small.
+    const int stalled = ::socket(AF_INET, SOCK_STREAM, 0), small = 2048;
+    ::setsockopt(stalled, SOL_SOCKET, SO_RCVBUF, &small, sizeof small);
+    sockaddr_in to {};
+    to.sin_family = AF_INET;
+    to.sin_port = htons(29536);
+    to.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    QCOMPARE(::connect(stalled, reinterpret_cast<sockaddr *>(&to), sizeof to), 0);
+    const QByteArray request = "< open can0 >< rawmode >";
+    QCOMPARE(::send(stalled, request.constData(), size_t(request.size()), 0), ssize_t(request.size()));
+    QTcpSocket reader;
+    reader.connectToHost(QHostAddress::LocalHost, 29536);
+    QVERIFY(reader.waitForConnected(3000));
+    reader.write(request);
+    QByteArray got;
+    QVERIFY(spinUntil([&] { got += reader.readAll(); return got.count("< ok >") == 2; }));
+    spinEventLoop(150);                 // past the hold after rawmode
+    rig.emulator.command(QString("gen %1 0 fixed id=100 format=std data=seq").arg(Frames));
+    qsizetype frames = 0;
+    QVERIFY(spinUntil([&] {
+        const QByteArray chunk = reader.readAll();
+        frames += chunk.count("< frame ");
+        return frames >= Frames;
+    }, 30000));
+    ::close(stalled);
+    QCOMPARE(rig.bridge.signalAndWait(SIGTERM), 0);
+    const QRegularExpressionMatch counted =
+        QRegularExpression("^bridge from_bus=(\\d+) to_bus=0 dropped=(\\d+) refused=0$").match(rig.bridge.lines().constLast());
+    QVERIFY2(counted.hasMatch(), qPrintable(rig.bridge.lines().constLast()));
+    QCOMPARE(counted.captured(1).toInt(), Frames);
+    QVERIFY(counted.captured(2).toInt() > 0);
+}
+
+// Also: --slcan-link replaces an old link, leads to the pty and is removed at exit.
+void TestBridge::lostPortEndsWithStatus3()
+{
+    QTemporaryDir dir;
+    const QString link = dir.filePath("slcan");
+    QVERIFY(QFile::link("/nowhere", link));
+    Rig rig({"--slcan-link", link});
+    QVERIFY(rig.ready);
+    QCOMPARE(QFileInfo(link).symLinkTarget(), rig.where("slcan"));
+    const int client = ::open(qPrintable(link), O_RDWR | O_NOCTTY);
+    QVERIFY(client >= 0);
+    rig.emulator.command("quit");
+    QCOMPARE(rig.bridge.waitForExit(5000), 3);
+    QVERIFY2(rig.bridge.errorText().startsWith("PORT LOST "), qPrintable(rig.bridge.errorText()));
+    char byte;
+    QVERIFY(::read(client, &byte, 1) <= 0);          // the pty has hung up
+    ::close(client);
+    QVERIFY(!QFileInfo::exists(link) && !QFileInfo(link).isSymLink());
+}
+
+void TestBridge::startUp_data()
+{
+    QTest::addColumn<QStringList>("arguments");    // "PORT" stands for the emulator's port
+    QTest::addColumn<int>("status");               // -1: runs (READY)
+    QTest::addColumn<QString>("output");           // a line of standard output, or the start of standard error
+    QTest::addColumn<QString>("converter");        // what the converter got
+    const QString setStart1M = "RX SETSTART code=02 bytes=aa55020101000000000000000000010000000005";
+    QTest::newRow("defaults") << QStringList{"--socketcand", "--slcan"} << -1 << "SOCKETCAND 127.0.0.1:29536" << setStart1M;
+    QTest::newRow("--socketcand before another option") << QStringList{"--socketcand", "--read-only"} << -1
+                                                         << "SOCKETCAND 127.0.0.1:29536" << setStart1M;
+    QTest::newRow("--socketcand PORT") << QStringList{"--socketcand", "29999"} << -1 << "SOCKETCAND 127.0.0.1:29999" << setStart1M;
+    QTest::newRow("--socketcand ADDR:PORT") << QStringList{"--socketcand", "127.0.0.2:29998"} << -1
+                                            << "SOCKETCAND 127.0.0.2:29998" << setStart1M;
+    QTest::newRow("500k silent variable") << QStringList{"--slcan", "--bitrate", "500000", "--mode", "silent", "--framing", "variable"}
+        << -1 << "READY" << "RX SETSTART code=12 bytes=aa55120301000000000000000002010000000019";
+    QTest::newRow("300k as raw timing") << QStringList{"--slcan", "--bitrate", "300000"} << -1 << "READY"
+                                        << "RX SETSTART code=03 bytes=aa5503010100000000000000000005000f000019";
+    QTest::newRow("no face") << QStringList{} << 2 << "tavicon-bridge: give at least one" << QString();
+    QTest::newRow("83300 cannot be made") << QStringList{"--slcan", "--bitrate", "83300"} << 2
+        << "tavicon-bridge: --bitrate: the converter's clock cannot make 83300 bit/s exactly; nearest: 80000, 90000" << QString();
+    QTest::newRow("bad mode") << QStringList{"--slcan", "--mode", "fast"} << 2 << "tavicon-bridge: --mode" << QString();
+    QTest::newRow("bad socketcand port") << QStringList{"--socketcand", "70000"} << 2 << "tavicon-bridge: --socketcand" << QString();
+    QTest::newRow("missing config") << QStringList{"--slcan", "--config", "nothere.txt"} << 2 << "tavicon-bridge: --config" << QString();
+    QTest::newRow("port cannot be opened") << QStringList{"--port", "/dev/nothere", "--slcan"} << 1
+                                           << "tavicon-bridge: cannot open /dev/nothere: " << QString();
+    QTest::newRow("link over a file") << QStringList{"--slcan-link", "file"} << 1 << "tavicon-bridge: --slcan-link: " << QString();
+}
+
+void TestBridge::startUp()
+{
+    QFETCH(QStringList, arguments);
+    QFETCH(int, status);
+    QFETCH(QString, output);
+    QFETCH(QString, converter);
+    QTemporaryDir dir;
+    writeFileBytes(dir.filePath("file"), "mine");
+    EmulatorProcess emulator;
+    QStringList args = arguments.contains("--port") ? arguments : QStringList{"--port", emulator.portName()} + arguments;
+    args.replaceInStrings(QRegularExpression("^file$"), dir.filePath("file"));
+    LineProcess bridge(TAVICON_BRIDGE, args);
+    if (status >= 0) {
+        QCOMPARE(bridge.waitForExit(), status);
+        QVERIFY2(bridge.errorText().startsWith(output), qPrintable(bridge.errorText()));
+        QVERIFY(bridge.lines().isEmpty());
+        QCOMPARE(fileBytes(dir.filePath("file")), QByteArray("mine"));
+        return;
+    }
+    QVERIFY(!bridge.waitForLine("READY").isEmpty());
+    QVERIFY2(bridge.lines().contains(output), qPrintable(bridge.lines().join('\n')));
+    QCOMPARE(emulator.waitForLine("RX SETSTART", 3000), converter);
+    QCOMPARE(bridge.signalAndWait(SIGTERM), 0);
+}
+
+QTEST_GUILESS_MAIN(TestBridge)
+#include "test_bridge.moc"

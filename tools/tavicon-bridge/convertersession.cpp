@@ -1,0 +1,124 @@
+#include "convertersession.h"
+
+#include <chrono>
+#include <cerrno>
+
+#include "link/serialline.h"
+#include "txtables/sendqueue.h"
+
+qint64 currentUsecsSinceEpoch()
+{
+    using namespace std::chrono;
+    return duration_cast<microseconds>(system_clock::now().time_since_epoch()).count();
+}
+
+class ConverterSession::Dispatch : public FrameSink
+{
+public:
+    explicit Dispatch(ConverterSession &session) : s(session) {}
+
+    void canFrameReceived(const CanFrame &frame, FrameFraming) override
+    {
+        ++s.received;
+        emit s.frameReceived(frame, s.readTime);
+    }
+    // Status replies and other converter commands are not traffic.
+    void fixedFrameReceived(const char *) override {}
+
+private:
+    ConverterSession &s;
+};
+
+ConverterSession::ConverterSession(QObject *parent)
+    : QObject(parent)
+{
+    connect(&port, &QSerialPort::readyRead, this, &ConverterSession::readAvailable);
+    quietTimer.setSingleShot(true);
+    quietTimer.setInterval(ConverterQuietMs);
+    connect(&quietTimer, &QTimer::timeout, this, &ConverterSession::flushQuietLine);
+    // Whether the line is merely full is asked at once, while errno is that of
+    // the failed call; the port is closed later, outside its own notifier.
+    connect(&port, &QSerialPort::errorOccurred, this, [this](QSerialPort::SerialPortError error) {
+        const bool full = error == QSerialPort::ResourceError && serialLineMerelyFull(port, errno);
+        QMetaObject::invokeMethod(this, [this, error, full] { portError(error, full); }, Qt::QueuedConnection);
+    });
+}
+
+bool ConverterSession::open(const QString &portName, qint32 baudRate, QString *why)
+{
+    port.setPortName(portName);
+    port.setBaudRate(baudRate);
+    if (!port.open(QIODevice::ReadWrite)) {
+        *why = port.errorString();
+        return false;
+    }
+    scanner.reset();
+    return true;
+}
+
+void ConverterSession::close()
+{
+    quietTimer.stop();
+    if (port.isOpen()) {
+        port.flush();
+        port.close();
+    }
+    scanner.reset();
+}
+
+void ConverterSession::start(const SetStartSettings &settings)
+{
+    current = settings;
+    port.write(setStartCommand(settings));
+}
+
+bool ConverterSession::hasRoom() const
+{
+    return port.isOpen() && sendQueueHasRoom(port.bytesToWrite(), port.baudRate());
+}
+
+bool ConverterSession::send(const CanFrame &frame)
+{
+    if (!hasRoom() || frame.length < 0 || frame.length > FixedLayout::MaxData
+        || frame.format == FrameFormat::Other || (!frame.remote && frame.data.size() != frame.length))
+        return false;
+    CanFrame out = frame;
+    if (out.remote)
+        out.data = QByteArray(out.length, '\0');   // the encoders take the length from the data
+    port.write(current.variableFraming ? encodeVariableFrame(out) : encodeFixedFrame(out));
+    ++sent;
+    return true;
+}
+
+void ConverterSession::readAvailable()
+{
+    const QByteArray chunk = port.readAll();
+    readTime = currentUsecsSinceEpoch();
+    Dispatch dispatch(*this);
+    scanner.feed(chunk, dispatch);
+    if (scanner.pendingSize() > 0)
+        quietTimer.start();
+    else
+        quietTimer.stop();
+}
+
+void ConverterSession::flushQuietLine()
+{
+    Dispatch dispatch(*this);
+    scanner.flush(dispatch);
+}
+
+void ConverterSession::portError(QSerialPort::SerialPortError error, bool lineFull)
+{
+    if (!serialPortLost(error, lineFull)) {
+        if (lineFull)
+            port.clearError();
+        return;
+    }
+    if (!port.isOpen())
+        return;
+    const QString reason = port.errorString();
+    port.clearError();
+    close();
+    emit lost(reason);
+}

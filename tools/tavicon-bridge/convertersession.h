@@ -1,0 +1,67 @@
+#ifndef TAVICON_CONVERTERSESSION_H
+#define TAVICON_CONVERTERSESSION_H
+
+#include <QObject>
+#include <QSerialPort>
+#include <QString>
+#include <QTimer>
+
+#include "canconfig/convertercommands.h"
+#include "link/canframe.h"
+#include "link/framescanner.h"
+
+// A program's hold on the converter, without a window: the serial port opened
+// at the port speed, one set-and-start, every CAN frame the converter sends,
+// frames sent in the configured framing under the window's send-queue rule,
+// and the window's test for a converter that has gone.
+class ConverterSession : public QObject
+{
+    Q_OBJECT
+public:
+    explicit ConverterSession(QObject *parent = nullptr);
+
+    // Opens `portName` at `baudRate`; false with the port's reason in `why`.
+    bool open(const QString &portName, qint32 baudRate, QString *why);
+    void close();
+    bool isOpen() const { return port.isOpen(); }
+    QString portName() const { return port.portName(); }
+
+    // Writes one set-and-start; frames sent afterwards use its framing.
+    void start(const SetStartSettings &settings);
+    const SetStartSettings &settings() const { return current; }
+
+    // Whether one more frame may be queued: no more than baud/100 bytes wait.
+    bool hasRoom() const;
+    // Encodes and queues one frame; false (nothing written) without room or
+    // when the frame cannot be encoded (more than 8 data bytes, the "other" format).
+    bool send(const CanFrame &frame);
+
+    qint64 framesReceived() const { return received; }
+    qint64 framesSent() const { return sent; }
+
+signals:
+    // One CAN frame from the converter, in stream order, with the time its
+    // bytes were read in microseconds since the Unix epoch.
+    void frameReceived(const CanFrame &frame, qint64 usecsSinceEpoch);
+    // The converter is gone (unplugged); the port has been closed.
+    void lost(const QString &reason);
+
+private:
+    class Dispatch;
+    void readAvailable();
+    void flushQuietLine();
+    void portError(QSerialPort::SerialPortError error, bool lineFull);
+
+    QSerialPort port;
+    FrameScanner scanner;
+    QTimer quietTimer;
+    SetStartSettings current;
+    qint64 received = 0;
+    qint64 sent = 0;
+    qint64 readTime = 0;
+};
+
+// Microseconds since the Unix epoch, now.
+qint64 currentUsecsSinceEpoch();
+
+#endif // TAVICON_CONVERTERSESSION_H

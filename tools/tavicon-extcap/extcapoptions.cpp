@@ -1,0 +1,175 @@
+#include "extcapoptions.h"
+
+#include <QCommandLineParser>
+#include <QVersionNumber>
+
+#include "canconfig/bittiming.h"
+#include "sessionconfig.h"
+
+namespace {
+
+const char InterfaceName[] = "tavicon";
+constexpr int DefaultBitrate = 500000;
+
+// Braces end the fields of a sentence; a text may not hold them.
+QByteArray field(const QString &text)
+{
+    QString t = text;
+    t.remove(QLatin1Char('{')).remove(QLatin1Char('}'));
+    return t.toUtf8();
+}
+
+int tableRate(const BitTimingRow &row)
+{
+    return 36000000 / (row.prescaler * (3 + row.phase1Index + row.phase2Index));
+}
+
+} // namespace
+
+bool parseExtcapArguments(const QStringList &arguments, ExtcapRequest *r, QString *why)
+{
+    QCommandLineParser parser;
+    const auto flag = [](const char *name) { return QCommandLineOption(QString::fromLatin1(name)); };
+    const auto valued = [](const char *name) {
+        return QCommandLineOption(QString::fromLatin1(name), QString(), QStringLiteral("value"));
+    };
+    const QCommandLineOption interfaces = flag("extcap-interfaces"), dlts = flag("extcap-dlts"),
+        config = flag("extcap-config"), capture = flag("capture"), help = flag("help"), version = flag("version"),
+        listenOnly = flag("listen-only");
+    const QCommandLineOption wireshark = valued("extcap-version"), interface = valued("extcap-interface"),
+        fifo = valued("fifo"), filter = valued("extcap-capture-filter"), port = valued("port"),
+        portBaud = valued("port-baud"), bitrate = valued("bitrate"), framing = valued("framing");
+    parser.addOptions({interfaces, dlts, config, capture, help, version, listenOnly, wireshark, interface, fifo,
+                       filter, port, portBaud, bitrate, framing});
+    if (!parser.parse(arguments)) {
+        *why = parser.errorText();
+        return false;
+    }
+    if (!parser.positionalArguments().isEmpty()) {
+        *why = QStringLiteral("unexpected argument %1").arg(parser.positionalArguments().first());
+        return false;
+    }
+    const QList<std::pair<const QCommandLineOption *, ExtcapRequest::Kind>> kinds = {
+        {&interfaces, ExtcapRequest::Interfaces}, {&dlts, ExtcapRequest::Dlts}, {&config, ExtcapRequest::Config},
+        {&capture, ExtcapRequest::Capture}, {&help, ExtcapRequest::Help}, {&version, ExtcapRequest::Version}};
+    int given = 0;
+    for (const auto &[option, kind] : kinds) {
+        if (parser.isSet(*option)) {
+            r->kind = kind;
+            ++given;
+        }
+    }
+    if (given != 1) {
+        *why = QStringLiteral("give one of --extcap-interfaces, --extcap-dlts, --extcap-config, --capture, --help");
+        return false;
+    }
+    r->wiresharkVersion = parser.value(wireshark);
+    if (r->kind == ExtcapRequest::Interfaces || r->kind == ExtcapRequest::Help || r->kind == ExtcapRequest::Version)
+        return true;
+    if (parser.value(interface) != QLatin1String(InterfaceName)) {
+        *why = parser.isSet(interface)
+            ? QStringLiteral("no interface \"%1\"; this program offers \"%2\"").arg(parser.value(interface), InterfaceName)
+            : QStringLiteral("--extcap-interface %1 is missing").arg(InterfaceName);
+        return false;
+    }
+    if (r->kind != ExtcapRequest::Capture)
+        return true;
+
+    if (!parser.value(filter).trimmed().isEmpty()) {
+        *why = QStringLiteral("capture filters are not supported; use a display filter such as can.id == 0x123");
+        return false;
+    }
+    r->fifo = parser.value(fifo);
+    if (r->fifo.isEmpty()) {
+        *why = QStringLiteral("--fifo is missing");
+        return false;
+    }
+    r->port = parser.value(port);
+    if (r->port.isEmpty()) {
+        *why = QStringLiteral("no serial port given: choose the converter's port in the interface's options (--port)");
+        return false;
+    }
+    if (parser.isSet(portBaud)) {
+        bool ok = false;
+        r->portBaud = parser.value(portBaud).toInt(&ok, 10);
+        if (!ok || r->portBaud <= 0) {
+            *why = QStringLiteral("--port-baud: \"%1\" is not a speed").arg(parser.value(portBaud));
+            return false;
+        }
+    }
+    r->start = defaultSetStartSettings();
+    if (!applyBitrateText(parser.isSet(bitrate) ? parser.value(bitrate) : QString::number(DefaultBitrate),
+                          &r->start, why))
+        return false;
+    const QString f = parser.value(framing);
+    if (!f.isEmpty() && f != QLatin1String("fixed") && f != QLatin1String("variable")) {
+        *why = QStringLiteral("--framing: \"%1\" is not fixed or variable").arg(f);
+        return false;
+    }
+    r->start.variableFraming = f == QLatin1String("variable");
+    r->start.modeIndex = parser.isSet(listenOnly) ? 2 : 0;        // silent : normal
+    return true;
+}
+
+QByteArray extcapHelpText()
+{
+    return "Usage: tavicon-extcap --extcap-interfaces | --extcap-dlts --extcap-interface tavicon\n"
+           "       | --extcap-config --extcap-interface tavicon\n"
+           "       | --capture --extcap-interface tavicon --fifo PATH --port PATH [--port-baud N]\n"
+           "         [--bitrate N] [--framing fixed|variable] [--listen-only]\n"
+           "\n"
+           "Wireshark's capture interface \"tavicon\" for the Tavicon USB-to-CAN converter. Wireshark\n"
+           "and tshark run it from their extcap folder. A capture configures the converter with one\n"
+           "set-and-start (--bitrate in bit/s, default 500000; --listen-only: silent mode, the\n"
+           "converter does not acknowledge frames), then writes a pcap of link type 227 (SocketCAN)\n"
+           "to the fifo, one record per frame, until SIGINT or SIGTERM.\n"
+           "\n"
+           "Exit status: 0 ended by a signal or by the reader, 1 a usage error, a port that cannot\n"
+           "be opened or a converter lost while capturing (the reason on standard error).\n";
+}
+
+QByteArray extcapInterfacesText(const QString &helpUrl)
+{
+    return "extcap {version=" TAVICON_VERSION "}{help=" + field(helpUrl) + "}\n"
+           "interface {value=" + QByteArray(InterfaceName) + "}{display=Tavicon USB-to-CAN converter}\n";
+}
+
+QByteArray extcapDltsText()
+{
+    return "dlt {number=227}{name=CAN_SOCKETCAN}{display=CAN}\n";
+}
+
+QByteArray extcapConfigText(const QList<ExtcapPort> &ports, bool editableSelector)
+{
+    QByteArray text = QByteArray("arg {number=0}{call=--port}{display=Serial port}{type=")
+                    + (editableSelector ? "editselector" : "selector")
+                    + "}{required=true}{tooltip=The converter's serial port, from the list or a path such as "
+                      "/dev/serial/by-id/...}\n";
+    for (const ExtcapPort &p : ports) {
+        const QByteArray path = field(p.path);
+        text += "value {arg=0}{value=" + path + "}{display=" + path
+              + (p.description.isEmpty() ? QByteArray() : " (" + field(p.description) + ')') + "}\n";
+    }
+    text += "arg {number=1}{call=--port-baud}{display=Port speed}{type=unsigned}{default=2000000}"
+            "{tooltip=Speed of the serial port in baud}\n"
+            "arg {number=2}{call=--bitrate}{display=CAN bit rate}{type=selector}"
+            "{tooltip=The bus speed the converter is set to}\n";
+    for (int i = 0; i < BitTimingRowCount; ++i) {
+        const BitTimingRow *row = bitTimingRow(i);
+        const int rate = tableRate(*row);
+        text += "value {arg=2}{value=" + QByteArray::number(rate) + "}{display=" + row->item + "}{default="
+              + (rate == DefaultBitrate ? "true" : "false") + "}\n";
+    }
+    text += "arg {number=3}{call=--framing}{display=Serial framing}{type=radio}"
+            "{tooltip=The framing of the converter's serial line}\n"
+            "value {arg=3}{value=fixed}{display=Fixed (20 bytes a frame)}{default=true}\n"
+            "value {arg=3}{value=variable}{display=Variable length}{default=false}\n"
+            "arg {number=4}{call=--listen-only}{display=Listen only}{type=boolflag}{default=false}"
+            "{tooltip=Silent mode: the converter does not acknowledge frames}\n";
+    return text;
+}
+
+bool wiresharkHasEditableSelector(const QString &version)
+{
+    return QVersionNumber::fromString(version) >= QVersionNumber(4, 2);
+}

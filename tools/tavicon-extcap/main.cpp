@@ -1,0 +1,126 @@
+// tavicon-extcap: the converter as a capture interface of Wireshark and tshark
+// (an "extcap" program): it lists the interface and its arguments, and
+// captures the converter's frames as a pcap of link type 227 into the fifo
+// Wireshark reads.
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QLoggingCategory>
+#include <QSerialPortInfo>
+#include <csignal>
+#include <cstdio>
+
+#include "console/quitsignals.h"
+#include "convertersession.h"
+#include "extcapoptions.h"
+#include "interop/pcap.h"
+#include "pcapstream.h"
+
+namespace {
+
+enum ExitStatus { Ended = 0, Failed = 1 };
+
+int fail(const QString &text)
+{
+    std::fprintf(stderr, "tavicon-extcap: %s\n", qPrintable(text));
+    return Failed;
+}
+
+void print(const QByteArray &text)
+{
+    std::fwrite(text.constData(), 1, size_t(text.size()), stdout);
+    std::fflush(stdout);
+}
+
+// The README as installed beside this program's folder, lib/<arch>/wireshark/extcap/.
+QString helpUrl()
+{
+    const QString readme = QDir::cleanPath(QCoreApplication::applicationDirPath()
+                                           + QStringLiteral("/../../../../share/doc/tavicon/README.md"));
+    return QStringLiteral("file://") + readme;
+}
+
+QList<ExtcapPort> systemPorts()
+{
+    QList<ExtcapPort> ports;
+    for (const QSerialPortInfo &info : QSerialPortInfo::availablePorts()) {
+        QString description = info.description();
+        if (!info.manufacturer().isEmpty() && !description.contains(info.manufacturer()))
+            description = (description + QLatin1Char(' ') + info.manufacturer()).trimmed();
+        ports.append({info.systemLocation(), description});
+    }
+    return ports;
+}
+
+int capture(const ExtcapRequest &request)
+{
+    ConverterSession session;
+    QString why;
+    if (!session.open(request.port, request.portBaud, &why))
+        return fail(QStringLiteral("cannot open %1: %2").arg(request.port, why));
+    QuitSignals quitSignals;
+    PcapStream stream;
+    if (!stream.open(request.fifo, &why))
+        return fail(QStringLiteral("cannot open the fifo %1: %2").arg(request.fifo, why));
+    session.start(request.start);
+
+    int status = Ended;
+    qint64 notCarried = 0;
+    QObject::connect(&session, &ConverterSession::frameReceived, &stream,
+                     [&](const CanFrame &frame, qint64 usecsSinceEpoch) {
+        if (pcapCarries(frame))
+            stream.add(pcapRecord(usecsSinceEpoch, frame));
+        else
+            ++notCarried;
+    });
+    QObject::connect(&session, &ConverterSession::lost, qApp, [&](const QString &reason) {
+        fail(QStringLiteral("the converter on %1 is gone: %2").arg(request.port, reason));
+        status = Failed;
+        qApp->quit();
+    });
+    QObject::connect(&quitSignals, &QuitSignals::quitRequested, qApp, &QCoreApplication::quit);
+    QObject::connect(&stream, &PcapStream::readerGone, qApp, &QCoreApplication::quit);
+    QCoreApplication::exec();
+    stream.writeNow();
+    session.close();
+    if (notCarried > 0 || stream.dropped() > 0)
+        std::fprintf(stderr, "tavicon-extcap: %lld frames a SocketCAN frame cannot carry, %lld not taken by the reader\n",
+                     qlonglong(notCarried), qlonglong(stream.dropped()));
+    return status;
+}
+
+} // namespace
+
+int main(int argc, char *argv[])
+{
+    QCoreApplication app(argc, argv);
+    QCoreApplication::setApplicationName(QStringLiteral("tavicon-extcap"));
+    // The variable-length encoder reports every frame on the debug channel.
+    QLoggingCategory::setFilterRules(QStringLiteral("default.debug=false"));
+    std::signal(SIGPIPE, SIG_IGN);        // a closed fifo is seen as EPIPE
+
+    ExtcapRequest request;
+    QString why;
+    if (!parseExtcapArguments(QCoreApplication::arguments(), &request, &why))
+        return fail(why + QStringLiteral("\nTry 'tavicon-extcap --help'."));
+    switch (request.kind) {
+    case ExtcapRequest::Help:
+        print(extcapHelpText());
+        return Ended;
+    case ExtcapRequest::Version:
+        print("tavicon-extcap " TAVICON_VERSION "\n");
+        return Ended;
+    case ExtcapRequest::Interfaces:
+        print(extcapInterfacesText(helpUrl()));
+        return Ended;
+    case ExtcapRequest::Dlts:
+        print(extcapDltsText());
+        return Ended;
+    case ExtcapRequest::Config:
+        print(extcapConfigText(systemPorts(), wiresharkHasEditableSelector(request.wiresharkVersion)));
+        return Ended;
+    case ExtcapRequest::Capture:
+        break;
+    }
+    return capture(request);
+}

@@ -1,0 +1,41 @@
+#ifndef TAVICON_PCAPSTREAM_H
+#define TAVICON_PCAPSTREAM_H
+
+#include <QByteArray>
+#include <QObject>
+#include <QString>
+
+class QSocketNotifier;
+
+// A pcap stream into the fifo Wireshark reads. Records are written as soon as
+// the event loop has handled what the serial port brought, without ever
+// blocking it: what the reader has not taken yet waits here.
+class PcapStream : public QObject
+{
+    Q_OBJECT
+public:
+    explicit PcapStream(QObject *parent = nullptr);
+    ~PcapStream() override;
+
+    // Opens `path` for writing (waiting for its reader) and writes the file
+    // header; false with the reason in `why`.
+    bool open(const QString &path, QString *why);
+    void add(const QByteArray &record);
+    // Writes what the fifo takes now.
+    void writeNow();
+    // Records refused because 32 MB were already waiting for the reader.
+    qint64 dropped() const { return droppedRecords; }
+
+signals:
+    // The reader has closed the fifo.
+    void readerGone();
+
+private:
+    int fd = -1;
+    QByteArray pending;
+    QSocketNotifier *writable = nullptr;
+    bool scheduled = false;
+    qint64 droppedRecords = 0;
+};
+
+#endif // TAVICON_PCAPSTREAM_H
