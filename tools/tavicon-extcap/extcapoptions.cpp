@@ -1,7 +1,6 @@
 #include "extcapoptions.h"
 
 #include <QCommandLineParser>
-#include <QVersionNumber>
 
 #include "canconfig/bittiming.h"
 #include "sessionconfig.h"
@@ -36,6 +35,7 @@ bool parseExtcapArguments(const QStringList &arguments, ExtcapRequest *r, QStrin
     const QCommandLineOption interfaces = flag("extcap-interfaces"), dlts = flag("extcap-dlts"),
         config = flag("extcap-config"), capture = flag("capture"), help = flag("help"), version = flag("version"),
         listenOnly = flag("listen-only");
+    // Wireshark names its version (--extcap-version=4.0) with --extcap-interfaces.
     const QCommandLineOption wireshark = valued("extcap-version"), interface = valued("extcap-interface"),
         fifo = valued("fifo"), filter = valued("extcap-capture-filter"), port = valued("port"),
         portBaud = valued("port-baud"), bitrate = valued("bitrate"), framing = valued("framing");
@@ -63,7 +63,6 @@ bool parseExtcapArguments(const QStringList &arguments, ExtcapRequest *r, QStrin
         *why = QStringLiteral("give one of --extcap-interfaces, --extcap-dlts, --extcap-config, --capture, --help");
         return false;
     }
-    r->wiresharkVersion = parser.value(wireshark);
     if (r->kind == ExtcapRequest::Interfaces || r->kind == ExtcapRequest::Help || r->kind == ExtcapRequest::Version)
         return true;
     if (parser.value(interface) != QLatin1String(InterfaceName)) {
@@ -139,12 +138,11 @@ QByteArray extcapDltsText()
     return "dlt {number=227}{name=CAN_SOCKETCAN}{display=CAN}\n";
 }
 
-QByteArray extcapConfigText(const QList<ExtcapPort> &ports, bool editableSelector)
+QByteArray extcapConfigText(const QList<ExtcapPort> &ports)
 {
-    QByteArray text = QByteArray("arg {number=0}{call=--port}{display=Serial port}{type=")
-                    + (editableSelector ? "editselector" : "selector")
-                    + "}{required=true}{tooltip=The converter's serial port, from the list or a path such as "
-                      "/dev/serial/by-id/...}\n";
+    QByteArray text = "arg {number=0}{call=--port}{display=Serial port}{type=selector}{required=true}"
+                      "{tooltip=The converter's serial port; a port not listed goes into the preference "
+                      "extcap.tavicon.port}\n";
     for (const ExtcapPort &p : ports) {
         const QByteArray path = field(p.path);
         text += "value {arg=0}{value=" + path + "}{display=" + path
@@ -167,9 +165,4 @@ QByteArray extcapConfigText(const QList<ExtcapPort> &ports, bool editableSelecto
             "arg {number=4}{call=--listen-only}{display=Listen only}{type=boolflag}{default=false}"
             "{tooltip=Silent mode: the converter does not acknowledge frames}\n";
     return text;
-}
-
-bool wiresharkHasEditableSelector(const QString &version)
-{
-    return QVersionNumber::fromString(version) >= QVersionNumber(4, 2);
 }

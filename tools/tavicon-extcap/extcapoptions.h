@@ -15,7 +15,6 @@ struct ExtcapRequest
 {
     enum Kind { Interfaces, Dlts, Config, Capture, Help, Version };
     Kind kind = Help;
-    QString wiresharkVersion;            // --extcap-version, when given
     QString fifo;
     QString port;
     qint32 portBaud = 2000000;
@@ -36,13 +35,9 @@ struct ExtcapPort
     QString description;
 };
 
-// The arguments of the interface. `editableSelector`: the port list also takes
-// a typed path (Wireshark 4.2 and later know that kind; older versions drop
-// an argument of a kind they do not know, and take a typed value for a plain
-// selector only from their preferences and tshark's -o).
-QByteArray extcapConfigText(const QList<ExtcapPort> &ports, bool editableSelector);
-
-// Whether a Wireshark version text ("4.0", "4.2.5") is 4.2 or later.
-bool wiresharkHasEditableSelector(const QString &version);
+// The arguments of the interface. The port is a plain selector: Wireshark 4.0
+// drops an argument of a kind it does not know (an editable selector), and
+// takes a port it does not list from its preferences or tshark's -o.
+QByteArray extcapConfigText(const QList<ExtcapPort> &ports);
 
 #endif // TAVICON_EXTCAPOPTIONS_H

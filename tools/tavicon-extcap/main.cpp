@@ -40,6 +40,7 @@ QString helpUrl()
     return QStringLiteral("file://") + readme;
 }
 
+// The system's serial ports, then the stable names of USB adapters.
 QList<ExtcapPort> systemPorts()
 {
     QList<ExtcapPort> ports;
@@ -49,6 +50,9 @@ QList<ExtcapPort> systemPorts()
             description = (description + QLatin1Char(' ') + info.manufacturer()).trimmed();
         ports.append({info.systemLocation(), description});
     }
+    const QDir byId(QStringLiteral("/dev/serial/by-id"));
+    for (const QFileInfo &link : byId.entryInfoList(QDir::System | QDir::Files, QDir::Name))
+        ports.append({link.filePath(), link.symLinkTarget()});
     return ports;
 }
 
@@ -117,7 +121,7 @@ int main(int argc, char *argv[])
         print(extcapDltsText());
         return Ended;
     case ExtcapRequest::Config:
-        print(extcapConfigText(systemPorts(), wiresharkHasEditableSelector(request.wiresharkVersion)));
+        print(extcapConfigText(systemPorts()));
         return Ended;
     case ExtcapRequest::Capture:
         break;
