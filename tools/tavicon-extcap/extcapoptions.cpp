@@ -59,6 +59,10 @@ bool parseExtcapArguments(const QStringList &arguments, ExtcapRequest *r, QStrin
             ++given;
         }
     }
+    if (given == 0 && parser.isSet(filter)) {
+        r->kind = ExtcapRequest::VerifyFilter;
+        given = 1;
+    }
     if (given != 1) {
         *why = QStringLiteral("give one of --extcap-interfaces, --extcap-dlts, --extcap-config, --capture, --help");
         return false;
@@ -71,11 +75,12 @@ bool parseExtcapArguments(const QStringList &arguments, ExtcapRequest *r, QStrin
             : QStringLiteral("--extcap-interface %1 is missing").arg(InterfaceName);
         return false;
     }
+    r->filter = parser.value(filter);
     if (r->kind != ExtcapRequest::Capture)
         return true;
 
-    if (!parser.value(filter).trimmed().isEmpty()) {
-        *why = QStringLiteral("capture filters are not supported; use a display filter such as can.id == 0x123");
+    if (!extcapFilterText(r->filter).isEmpty()) {
+        *why = QString::fromUtf8(extcapFilterText(r->filter).trimmed());
         return false;
     }
     r->fifo = parser.value(fifo);
@@ -136,6 +141,13 @@ QByteArray extcapInterfacesText(const QString &helpUrl)
 QByteArray extcapDltsText()
 {
     return "dlt {number=227}{name=CAN_SOCKETCAN}{display=CAN}\n";
+}
+
+QByteArray extcapFilterText(const QString &filter)
+{
+    if (filter.trimmed().isEmpty())
+        return QByteArray();
+    return "capture filters are not supported; use a display filter such as can.id == 0x123\n";
 }
 
 QByteArray extcapConfigText(const QList<ExtcapPort> &ports)

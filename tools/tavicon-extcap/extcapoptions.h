@@ -13,8 +13,11 @@
 
 struct ExtcapRequest
 {
-    enum Kind { Interfaces, Dlts, Config, Capture, Help, Version };
+    // VerifyFilter: Wireshark checks a capture filter as the user types it
+    // (--extcap-capture-filter alone); no output means a valid filter.
+    enum Kind { Interfaces, Dlts, Config, Capture, VerifyFilter, Help, Version };
     Kind kind = Help;
+    QString filter;
     QString fifo;
     QString port;
     qint32 portBaud = 2000000;
@@ -27,6 +30,9 @@ bool parseExtcapArguments(const QStringList &arguments, ExtcapRequest *request, 
 QByteArray extcapHelpText();
 QByteArray extcapInterfacesText(const QString &helpUrl);
 QByteArray extcapDltsText();
+// What a capture filter check prints: nothing for an empty filter, else why
+// it cannot be used.
+QByteArray extcapFilterText(const QString &filter);
 
 // A serial port offered in --port's list.
 struct ExtcapPort

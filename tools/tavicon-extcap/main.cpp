@@ -62,10 +62,11 @@ int capture(const ExtcapRequest &request)
     QString why;
     if (!session.open(request.port, request.portBaud, &why))
         return fail(QStringLiteral("cannot open %1: %2").arg(request.port, why));
-    QuitSignals quitSignals;
+    // Until Wireshark opens the fifo, SIGTERM ends the program at once.
     PcapStream stream;
     if (!stream.open(request.fifo, &why))
         return fail(QStringLiteral("cannot open the fifo %1: %2").arg(request.fifo, why));
+    QuitSignals quitSignals;
     session.start(request.start);
 
     int status = Ended;
@@ -122,6 +123,9 @@ int main(int argc, char *argv[])
         return Ended;
     case ExtcapRequest::Config:
         print(extcapConfigText(systemPorts()));
+        return Ended;
+    case ExtcapRequest::VerifyFilter:
+        print(extcapFilterText(request.filter));
         return Ended;
     case ExtcapRequest::Capture:
         break;
