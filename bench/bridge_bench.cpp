@@ -23,6 +23,7 @@
 #include <unistd.h>
 #include <vector>
 
+#include "childprocess.h"
 #include "emulatorprocess.h"
 
 namespace {
@@ -78,27 +79,6 @@ struct Reader
 };
 
 double nowMs() { return double(benchClock.nsecsElapsed()) / 1e6; }
-
-// utime + stime of a process, in microseconds.
-double cpuMicroseconds(qint64 pid)
-{
-    QFile stat(QStringLiteral("/proc/%1/stat").arg(pid));
-    if (!stat.open(QIODevice::ReadOnly))
-        return 0;
-    const QByteArray text = stat.readAll();
-    const QList<QByteArray> fields = text.mid(text.lastIndexOf(')') + 2).split(' ');
-    return (fields.value(11).toDouble() + fields.value(12).toDouble()) * 1e6 / double(sysconf(_SC_CLK_TCK));
-}
-
-template <typename Done>
-bool runUntil(Done done, int timeoutMs)
-{
-    QElapsedTimer t;
-    t.start();
-    while (!done() && t.elapsed() < timeoutMs)
-        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 50);
-    return done();
-}
 
 } // namespace
 

@@ -16,6 +16,7 @@
 #include "support/lineprocess.h"
 #include "support/ptypair.h"
 #include "support/testfiles.h"
+#include "support/tshark.h"
 
 namespace {
 
@@ -150,12 +151,13 @@ void TestBridge::generatedFramesReachTheClient()
 }
 
 // Two clients at once: each gets the bus, a frame one sends reaches the
-// converter and the other but not itself; the capture holds all of it.
+// converter and the other but not itself; the captures hold all of it.
 void TestBridge::twoSocketcandClientsAndTheCapture()
 {
     QTemporaryDir dir;
     const QString log = dir.filePath("bus.log");
-    Rig rig({"--socketcand", "--candump", log, "--name", "vcan7"});
+    const QString pcap = dir.filePath("bus.pcap");
+    Rig rig({"--socketcand", "--candump", log, "--pcap", pcap, "--name", "vcan7"});
     QVERIFY(rig.ready);
     Client a("socketcand", rig.where("socketcand"), "vcan7"), b("socketcand", rig.where("socketcand"), "vcan7");
     QVERIFY2(a.open && b.open, qPrintable(a.errorText() + b.errorText()));
@@ -173,6 +175,9 @@ void TestBridge::twoSocketcandClientsAndTheCapture()
     LineProcess reader("/usr/bin/python3", {CAN_CLIENT, "log", log});
     QCOMPARE(reader.waitForExit(10000), 0);
     QCOMPARE(reader.lines(), (QStringList{"vcan7 1234 ext data 2 0102", "vcan7 321 std data 2 0a0b"}));
+    LineProcess tshark("tshark", QStringList{"-r", pcap} + tsharkCanFields());
+    QCOMPARE(tshark.waitForExit(30000), 0);
+    QCOMPARE(tshark.lines(), (QStringList{"4660\t1\t0\t2\t0102", "801\t0\t0\t2\t0a0b"}));
 }
 
 void TestBridge::badInputIsRefused_data()

@@ -86,6 +86,14 @@ bool Bridge::start(QString *why)
         }
         lines << QStringLiteral("CANDUMP %1").arg(options.candump);
     }
+    if (!options.pcap.isEmpty()) {
+        pcap = std::make_unique<CandumpCapture>(options.name, CandumpCapture::Pcap);
+        if (!pcap->open(options.pcap, &reason)) {
+            *why = QStringLiteral("cannot open %1: %2").arg(options.pcap, reason);
+            return false;
+        }
+        lines << QStringLiteral("PCAP %1").arg(options.pcap);
+    }
     for (const QString &line : std::as_const(lines))
         printLine(line);
     printLine(QStringLiteral("READY"));
@@ -101,6 +109,8 @@ void Bridge::fromBus(const CanFrame &frame, qint64 usecsSinceEpoch)
         socketcand->deliver(frame, usecsSinceEpoch);
     if (capture && !capture->add(frame, usecsSinceEpoch))
         ++captureDropped;
+    if (pcap && !pcap->add(frame, usecsSinceEpoch))
+        ++captureDropped;
 }
 
 void Bridge::fromFace(const CanFrame &frame, const QObject *origin, const QObject *face)
@@ -114,6 +124,8 @@ void Bridge::fromFace(const CanFrame &frame, const QObject *origin, const QObjec
         socketcand->deliver(frame, now, origin);
     if (capture)
         capture->add(frame, now);
+    if (pcap)
+        pcap->add(frame, now);
 }
 
 void Bridge::stop()
@@ -135,6 +147,8 @@ void Bridge::stop()
     }
     if (capture)
         capture->close();
+    if (pcap)
+        pcap->close();
     session.close();
     if (running)
         printLine(QStringLiteral("bridge from_bus=%1 to_bus=%2 dropped=%3 refused=%4")

@@ -43,6 +43,7 @@ private:
     std::unique_ptr<SlcanFace> slcan;
     std::unique_ptr<SocketcandFace> socketcand;
     std::unique_ptr<CandumpCapture> capture;
+    std::unique_ptr<CandumpCapture> pcap;
     SerialEndLink link;
     qint64 captureDropped = 0;
     bool running = false;            // started completely

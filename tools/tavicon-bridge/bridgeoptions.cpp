@@ -13,7 +13,7 @@ const char Description[] =
     "Owns the converter's serial port and offers the CAN bus to other programs:\n"
     "as an slcan adapter on a pseudo-terminal (python-can's slcan interface,\n"
     "slcand for a SocketCAN interface), as a socketcand server over TCP, and as\n"
-    "a candump log file.\n"
+    "a candump log file or a pcap file for Wireshark.\n"
     "\n"
     "The converter gets one set-and-start at start-up: from --config (a cfg.txt\n"
     "as the window writes it), else the window's defaults (1M, normal mode, fixed\n"
@@ -21,7 +21,7 @@ const char Description[] =
     "rate up to 1000000 that 36 MHz / (prescaler x (1 + BS1 + BS2)) makes exactly.\n"
     "\n"
     "Standard output, flushed: SLCAN <pty>, SOCKETCAND <addr>:<port>, CANDUMP\n"
-    "<file> (for the faces asked for), then READY. SIGINT or SIGTERM ends the\n"
+    "<file>, PCAP <file> (for the faces asked for), then READY. SIGINT or SIGTERM ends the\n"
     "bridge with the line \"bridge from_bus=<n> to_bus=<n> dropped=<n> refused=<n>\".\n"
     "\n"
     "Exit status: 0 ended by a signal, 1 a port or file that cannot be opened,\n"
@@ -122,8 +122,12 @@ bool parseBridgeOptions(const QStringList &arguments, BridgeOptions *o, QString 
     const QCommandLineOption candump(QStringLiteral("candump"),
                                      QStringLiteral("Append every frame to FILE as candump log lines."),
                                      QStringLiteral("FILE"));
+    const QCommandLineOption pcap(QStringLiteral("pcap"),
+                                  QStringLiteral("Write every frame to FILE, a new pcap file (link type 227, "
+                                                 "SocketCAN) for Wireshark."),
+                                  QStringLiteral("FILE"));
     parser.addOptions({port, portBaud, config, bitrate, mode, framing, slcan, slcanLink, socketcandHelp, name,
-                       beacon, readOnly, candump});
+                       beacon, readOnly, candump, pcap});
 
     QString socketcandValue;
     const QStringList rest = takeSocketcand(arguments, &o->socketcand, &socketcandValue);
@@ -138,7 +142,7 @@ bool parseBridgeOptions(const QStringList &arguments, BridgeOptions *o, QString 
         return false;
     }
     for (const QCommandLineOption *single : {&port, &portBaud, &config, &bitrate, &mode, &framing, &slcanLink,
-                                             &name, &candump}) {
+                                             &name, &candump, &pcap}) {
         if (parser.values(*single).size() > 1) {
             *why = QStringLiteral("--%1 given more than once").arg(single->names().first());
             return false;
@@ -204,8 +208,9 @@ bool parseBridgeOptions(const QStringList &arguments, BridgeOptions *o, QString 
     }
     o->readOnly = parser.isSet(readOnly);
     o->candump = parser.value(candump);
-    if (!o->slcan && !o->socketcand && o->candump.isEmpty()) {
-        *why = QStringLiteral("give at least one of --slcan, --socketcand, --candump");
+    o->pcap = parser.value(pcap);
+    if (!o->slcan && !o->socketcand && o->candump.isEmpty() && o->pcap.isEmpty()) {
+        *why = QStringLiteral("give at least one of --slcan, --socketcand, --candump, --pcap");
         return false;
     }
     return true;

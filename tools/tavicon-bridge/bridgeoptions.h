@@ -21,6 +21,7 @@ struct BridgeOptions
     bool beacon = false;
     bool readOnly = false;
     QString candump;
+    QString pcap;
 };
 
 // Reads the command line (program name first). --help prints the usage and

@@ -4,14 +4,16 @@
 #include <cstdio>
 
 #include "interop/canlogformats.h"
+#include "interop/pcap.h"
 
 namespace {
 constexpr int FlushIntervalMs = 1000;
 constexpr qsizetype FlushBytes = 256 * 1024;
 }
 
-CandumpCapture::CandumpCapture(const QString &name, QObject *parent)
+CandumpCapture::CandumpCapture(const QString &name, Format f, QObject *parent)
     : QObject(parent)
+    , format(f)
     , channel(name)
 {
     flushTimer.setInterval(FlushIntervalMs);
@@ -26,9 +28,14 @@ CandumpCapture::~CandumpCapture()
 bool CandumpCapture::open(const QString &path, QString *why)
 {
     file.setFileName(path);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Append)) {
+    // A pcap starts with its own header: a new file.
+    if (!file.open(QIODevice::WriteOnly | (format == Pcap ? QIODevice::Truncate : QIODevice::Append))) {
         *why = file.errorString();
         return false;
+    }
+    if (format == Pcap) {
+        pending = pcapFileHeader();
+        flush();
     }
     flushTimer.start();
     return true;
@@ -38,7 +45,13 @@ bool CandumpCapture::add(const CanFrame &frame, qint64 usecsSinceEpoch)
 {
     if (!file.isOpen() || frame.format == FrameFormat::Other || frame.length > FixedLayout::MaxData)
         return false;
-    pending += candumpLine(QDateTime::fromMSecsSinceEpoch(usecsSinceEpoch / 1000, Qt::UTC), channel, frame);
+    if (format == Pcap) {
+        if (!pcapCarries(frame))
+            return false;
+        pending += pcapRecord(usecsSinceEpoch, frame);
+    } else {
+        pending += candumpLine(QDateTime::fromMSecsSinceEpoch(usecsSinceEpoch / 1000, Qt::UTC), channel, frame);
+    }
     if (pending.size() >= FlushBytes)
         flush();
     return true;

@@ -1,7 +1,6 @@
 #include "extcapoptions.h"
 
 #include <QCommandLineParser>
-#include <QVersionNumber>
 
 #include "canconfig/bittiming.h"
 #include "sessionconfig.h"
@@ -36,6 +35,7 @@ bool parseExtcapArguments(const QStringList &arguments, ExtcapRequest *r, QStrin
     const QCommandLineOption interfaces = flag("extcap-interfaces"), dlts = flag("extcap-dlts"),
         config = flag("extcap-config"), capture = flag("capture"), help = flag("help"), version = flag("version"),
         listenOnly = flag("listen-only");
+    // Wireshark names its version (--extcap-version=4.0) with --extcap-interfaces.
     const QCommandLineOption wireshark = valued("extcap-version"), interface = valued("extcap-interface"),
         fifo = valued("fifo"), filter = valued("extcap-capture-filter"), port = valued("port"),
         portBaud = valued("port-baud"), bitrate = valued("bitrate"), framing = valued("framing");
@@ -59,11 +59,14 @@ bool parseExtcapArguments(const QStringList &arguments, ExtcapRequest *r, QStrin
             ++given;
         }
     }
+    if (given == 0 && parser.isSet(filter)) {
+        r->kind = ExtcapRequest::VerifyFilter;
+        given = 1;
+    }
     if (given != 1) {
         *why = QStringLiteral("give one of --extcap-interfaces, --extcap-dlts, --extcap-config, --capture, --help");
         return false;
     }
-    r->wiresharkVersion = parser.value(wireshark);
     if (r->kind == ExtcapRequest::Interfaces || r->kind == ExtcapRequest::Help || r->kind == ExtcapRequest::Version)
         return true;
     if (parser.value(interface) != QLatin1String(InterfaceName)) {
@@ -72,11 +75,12 @@ bool parseExtcapArguments(const QStringList &arguments, ExtcapRequest *r, QStrin
             : QStringLiteral("--extcap-interface %1 is missing").arg(InterfaceName);
         return false;
     }
+    r->filter = parser.value(filter);
     if (r->kind != ExtcapRequest::Capture)
         return true;
 
-    if (!parser.value(filter).trimmed().isEmpty()) {
-        *why = QStringLiteral("capture filters are not supported; use a display filter such as can.id == 0x123");
+    if (!extcapFilterText(r->filter).isEmpty()) {
+        *why = QString::fromUtf8(extcapFilterText(r->filter).trimmed());
         return false;
     }
     r->fifo = parser.value(fifo);
@@ -139,12 +143,18 @@ QByteArray extcapDltsText()
     return "dlt {number=227}{name=CAN_SOCKETCAN}{display=CAN}\n";
 }
 
-QByteArray extcapConfigText(const QList<ExtcapPort> &ports, bool editableSelector)
+QByteArray extcapFilterText(const QString &filter)
 {
-    QByteArray text = QByteArray("arg {number=0}{call=--port}{display=Serial port}{type=")
-                    + (editableSelector ? "editselector" : "selector")
-                    + "}{required=true}{tooltip=The converter's serial port, from the list or a path such as "
-                      "/dev/serial/by-id/...}\n";
+    if (filter.trimmed().isEmpty())
+        return QByteArray();
+    return "capture filters are not supported; use a display filter such as can.id == 0x123\n";
+}
+
+QByteArray extcapConfigText(const QList<ExtcapPort> &ports)
+{
+    QByteArray text = "arg {number=0}{call=--port}{display=Serial port}{type=selector}{required=true}"
+                      "{tooltip=The converter's serial port; a port not listed goes into the preference "
+                      "extcap.tavicon.port}\n";
     for (const ExtcapPort &p : ports) {
         const QByteArray path = field(p.path);
         text += "value {arg=0}{value=" + path + "}{display=" + path
@@ -167,9 +177,4 @@ QByteArray extcapConfigText(const QList<ExtcapPort> &ports, bool editableSelecto
             "arg {number=4}{call=--listen-only}{display=Listen only}{type=boolflag}{default=false}"
             "{tooltip=Silent mode: the converter does not acknowledge frames}\n";
     return text;
-}
-
-bool wiresharkHasEditableSelector(const QString &version)
-{
-    return QVersionNumber::fromString(version) >= QVersionNumber(4, 2);
 }

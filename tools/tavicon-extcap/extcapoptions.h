@@ -13,9 +13,11 @@
 
 struct ExtcapRequest
 {
-    enum Kind { Interfaces, Dlts, Config, Capture, Help, Version };
+    // VerifyFilter: Wireshark checks a capture filter as the user types it
+    // (--extcap-capture-filter alone); no output means a valid filter.
+    enum Kind { Interfaces, Dlts, Config, Capture, VerifyFilter, Help, Version };
     Kind kind = Help;
-    QString wiresharkVersion;            // --extcap-version, when given
+    QString filter;
     QString fifo;
     QString port;
     qint32 portBaud = 2000000;
@@ -28,6 +30,9 @@ bool parseExtcapArguments(const QStringList &arguments, ExtcapRequest *request, 
 QByteArray extcapHelpText();
 QByteArray extcapInterfacesText(const QString &helpUrl);
 QByteArray extcapDltsText();
+// What a capture filter check prints: nothing for an empty filter, else why
+// it cannot be used.
+QByteArray extcapFilterText(const QString &filter);
 
 // A serial port offered in --port's list.
 struct ExtcapPort
@@ -36,13 +41,9 @@ struct ExtcapPort
     QString description;
 };
 
-// The arguments of the interface. `editableSelector`: the port list also takes
-// a typed path (Wireshark 4.2 and later know that kind; older versions drop
-// an argument of a kind they do not know, and take a typed value for a plain
-// selector only from their preferences and tshark's -o).
-QByteArray extcapConfigText(const QList<ExtcapPort> &ports, bool editableSelector);
-
-// Whether a Wireshark version text ("4.0", "4.2.5") is 4.2 or later.
-bool wiresharkHasEditableSelector(const QString &version);
+// The arguments of the interface. The port is a plain selector: Wireshark 4.0
+// drops an argument of a kind it does not know (an editable selector), and
+// takes a port it does not list from its preferences or tshark's -o.
+QByteArray extcapConfigText(const QList<ExtcapPort> &ports);
 
 #endif // TAVICON_EXTCAPOPTIONS_H

@@ -40,6 +40,7 @@ QString helpUrl()
     return QStringLiteral("file://") + readme;
 }
 
+// The system's serial ports, then the stable names of USB adapters.
 QList<ExtcapPort> systemPorts()
 {
     QList<ExtcapPort> ports;
@@ -49,6 +50,9 @@ QList<ExtcapPort> systemPorts()
             description = (description + QLatin1Char(' ') + info.manufacturer()).trimmed();
         ports.append({info.systemLocation(), description});
     }
+    const QDir byId(QStringLiteral("/dev/serial/by-id"));
+    for (const QFileInfo &link : byId.entryInfoList(QDir::System | QDir::Files, QDir::Name))
+        ports.append({link.filePath(), link.symLinkTarget()});
     return ports;
 }
 
@@ -58,10 +62,11 @@ int capture(const ExtcapRequest &request)
     QString why;
     if (!session.open(request.port, request.portBaud, &why))
         return fail(QStringLiteral("cannot open %1: %2").arg(request.port, why));
-    QuitSignals quitSignals;
+    // Until Wireshark opens the fifo, SIGTERM ends the program at once.
     PcapStream stream;
     if (!stream.open(request.fifo, &why))
         return fail(QStringLiteral("cannot open the fifo %1: %2").arg(request.fifo, why));
+    QuitSignals quitSignals;
     session.start(request.start);
 
     int status = Ended;
@@ -117,7 +122,10 @@ int main(int argc, char *argv[])
         print(extcapDltsText());
         return Ended;
     case ExtcapRequest::Config:
-        print(extcapConfigText(systemPorts(), wiresharkHasEditableSelector(request.wiresharkVersion)));
+        print(extcapConfigText(systemPorts()));
+        return Ended;
+    case ExtcapRequest::VerifyFilter:
+        print(extcapFilterText(request.filter));
         return Ended;
     case ExtcapRequest::Capture:
         break;
