@@ -154,14 +154,8 @@ bool parseBridgeOptions(const QStringList &arguments, BridgeOptions *o, QString 
         *why = QStringLiteral("--port is missing");
         return false;
     }
-    if (parser.isSet(portBaud)) {
-        bool ok = false;
-        o->portBaud = parser.value(portBaud).toInt(&ok, 10);
-        if (!ok || o->portBaud <= 0) {
-            *why = QStringLiteral("--port-baud: \"%1\" is not a speed").arg(parser.value(portBaud));
-            return false;
-        }
-    }
+    if (parser.isSet(portBaud) && !applyPortBaudText(parser.value(portBaud), &o->portBaud, why))
+        return false;
     o->start = defaultSetStartSettings();
     if (parser.isSet(config) && !readConfigFile(parser.value(config), &o->start, why)) {
         *why = QStringLiteral("--config: %1").arg(*why);

@@ -129,3 +129,15 @@ bool applyBitrateText(const QString &text, SetStartSettings *s, QString *why)
                .arg(rate).arg(nearest.join(QStringLiteral(", ")));
     return false;
 }
+
+bool applyPortBaudText(const QString &text, qint32 *baud, QString *why)
+{
+    bool ok = false;
+    const qint32 value = text.toInt(&ok, 10);
+    if (!ok || value <= 0) {
+        *why = QStringLiteral("--port-baud: \"%1\" is not a speed").arg(text);
+        return false;
+    }
+    *baud = value;
+    return true;
+}

@@ -28,4 +28,8 @@ bool readConfigFile(const QString &path, SetStartSettings *settings, QString *wh
 // false with a message naming the nearest rates made.
 bool applyBitrateText(const QString &text, SetStartSettings *settings, QString *why);
 
+// The text of a --port-baud option: a positive decimal speed of the serial
+// port written to `baud`; false with a message otherwise.
+bool applyPortBaudText(const QString &text, qint32 *baud, QString *why);
+
 #endif // TAVICON_SESSIONCONFIG_H

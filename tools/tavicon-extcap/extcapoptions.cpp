@@ -93,14 +93,8 @@ bool parseExtcapArguments(const QStringList &arguments, ExtcapRequest *r, QStrin
         *why = QStringLiteral("no serial port given: choose the converter's port in the interface's options (--port)");
         return false;
     }
-    if (parser.isSet(portBaud)) {
-        bool ok = false;
-        r->portBaud = parser.value(portBaud).toInt(&ok, 10);
-        if (!ok || r->portBaud <= 0) {
-            *why = QStringLiteral("--port-baud: \"%1\" is not a speed").arg(parser.value(portBaud));
-            return false;
-        }
-    }
+    if (parser.isSet(portBaud) && !applyPortBaudText(parser.value(portBaud), &r->portBaud, why))
+        return false;
     r->start = defaultSetStartSettings();
     if (!applyBitrateText(parser.isSet(bitrate) ? parser.value(bitrate) : QString::number(DefaultBitrate),
                           &r->start, why))
