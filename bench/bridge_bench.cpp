@@ -6,6 +6,11 @@
 //
 //   bridge latency_ms socketcand min=<x> p50=<x> p99=<x> slcan min=<x> p50=<x> p99=<x>
 //   bridge frames=<n> from_bus_per_s=<r> lost=<n> p99_ms=<x> cpu_us_per_frame=<x>
+//
+// Then a socketcand client writes 5000 frames in one write, far more than the
+// converter's send queue holds; the time until the emulator has them all:
+//
+//   bridge_burst frames=<n> reached=<n> refused=<n> ms=<n>
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
@@ -30,6 +35,7 @@ namespace {
 
 constexpr int Rate = 10000;
 constexpr int Frames = Rate * 5;
+constexpr int BurstFrames = 5000;
 
 QElapsedTimer benchClock;
 
@@ -134,6 +140,23 @@ int main(int argc, char **argv)
     runUntil([] { return false; }, 200);
     const double cpuUs = cpuMicroseconds(bridge.processId()) - cpuBefore;
 
+    QByteArray burst("< open can0 >");
+    for (int i = 0; i < BurstFrames; ++i)
+        burst += QStringLiteral("< send %1 2 %2 %3 >").arg(i & 0x7FF, 0, 16).arg(i & 0xFF, 0, 16).arg(i >> 8, 0, 16).toLatin1();
+    QTcpSocket burstClient;
+    burstClient.connectToHost(QHostAddress::LocalHost, 29541);
+    burstClient.waitForConnected(3000);
+    emulator.takeLines();
+    int reached = 0;
+    QElapsedTimer burstTime;
+    burstTime.start();
+    burstClient.write(burst);
+    runUntil([&] {
+        reached += int(emulator.takeLines().filter(QStringLiteral("RX CAN ")).size());
+        return reached >= BurstFrames;
+    }, 30000);
+    const qint64 burstMs = burstTime.elapsed();
+
     ::kill(pid_t(bridge.processId()), SIGTERM);
     bridge.waitForFinished(5000);
     ::close(fd);
@@ -149,6 +172,8 @@ int main(int argc, char **argv)
                 fromBus, lastMs > startMs ? double(fromBus) * 1000.0 / (lastMs - startMs) : 0.0,
                 socketcand.lost() + slcan.lost(), std::max(socketcand.latencyAt(startMs), slcan.latencyAt(startMs)),
                 fromBus > 0 ? cpuUs / double(fromBus) : 0.0);
+    std::printf("bridge_burst frames=%d reached=%d refused=%lld ms=%lld\n", BurstFrames, reached,
+                counters.mid(counters.indexOf("refused=") + 8).split(' ').first().toLongLong(), burstMs);
     std::fflush(stdout);
     return 0;
 }

@@ -8,6 +8,7 @@
 #include <cstring>
 #include <fcntl.h>
 #include <pty.h>
+#include <sys/inotify.h>
 #include <sys/ioctl.h>
 #include <termios.h>
 #include <unistd.h>
@@ -25,6 +26,9 @@ PtyLine::~PtyLine()
 {
     delete readNotifier;
     delete writeNotifier;
+    delete watchNotifier;
+    if (watchFd >= 0)
+        ::close(watchFd);
     if (masterFd >= 0)
         ::close(masterFd);
     if (serialFd >= 0)
@@ -54,7 +58,37 @@ bool PtyLine::open(QString *why)
     writeNotifier = new QSocketNotifier(masterFd, QSocketNotifier::Write);
     writeNotifier->setEnabled(false);
     connect(writeNotifier, &QSocketNotifier::activated, this, &PtyLine::writeReady);
+
+    // Our own serial end was opened before the watch: only others' opens count.
+    watchFd = inotify_init1(IN_NONBLOCK | IN_CLOEXEC);
+    if (watchFd >= 0 && inotify_add_watch(watchFd, name, IN_OPEN | IN_CLOSE) >= 0) {
+        watchNotifier = new QSocketNotifier(watchFd, QSocketNotifier::Read);
+        connect(watchNotifier, &QSocketNotifier::activated, this, &PtyLine::holdersChanged);
+    }
     return true;
+}
+
+void PtyLine::setReading(bool on)
+{
+    reading = on;
+    if (readNotifier)
+        readNotifier->setEnabled(on);
+}
+
+void PtyLine::holdersChanged()
+{
+    alignas(inotify_event) char buf[4096];
+    const ssize_t n = ::read(watchFd, buf, sizeof buf);
+    for (ssize_t at = 0; at < n;) {
+        const auto *event = reinterpret_cast<const inotify_event *>(buf + at);
+        at += ssize_t(sizeof(inotify_event) + event->len);
+        if (event->mask & IN_OPEN) {
+            ++holders;
+        } else if ((event->mask & IN_CLOSE) && holders > 0 && --holders == 0) {
+            readAllNow();           // what the departing program wrote is still its own
+            emit hostClosed();
+        }
+    }
 }
 
 void PtyLine::send(const QByteArray &bytes)
@@ -88,7 +122,7 @@ void PtyLine::discardUnread()
 void PtyLine::readReady()
 {
     char buf[ChunkSize];
-    for (;;) {
+    while (reading || draining) {
         const ssize_t n = ::read(masterFd, buf, sizeof buf);
         if (n > 0) {
             emit received(QByteArray(buf, int(n)));
@@ -105,6 +139,13 @@ void PtyLine::readReady()
         }
         return;
     }
+}
+
+void PtyLine::readAllNow()
+{
+    draining = true;
+    readReady();
+    draining = false;
 }
 
 void PtyLine::writeReady()

@@ -14,6 +14,10 @@ class QSocketNotifier;
 //
 // Everything sent goes through one output queue that is written whenever the
 // pty has room; nothing is ever dropped.
+//
+// The serial end's opens and closes by other programs are watched (inotify
+// on its path), so that the line can tell when the last of them has closed
+// it, as an adapter tells that its USB plug was pulled.
 class PtyLine : public QObject
 {
     Q_OBJECT
@@ -33,21 +37,34 @@ public:
     qint64 unreadByHost() const;
     // Forgets what is queued and what waits in the pty unread by the host.
     void discardUnread();
+    // Whether what the host writes is read: while not, it waits in the pty
+    // and the host's writes block once the pty is full.
+    void setReading(bool reading);
 
 signals:
     void received(const QByteArray &bytes);
+    // The last program holding the serial end has closed it; everything it
+    // wrote has been given by `received` before.
+    void hostClosed();
     // Some queued bytes went into the pty.
     void bytesWritten();
 
 private:
     void readReady();
+    void readAllNow();
     void writeReady();
+    void holdersChanged();
 
     int masterFd = -1;
     int serialFd = -1;
     QString path;
     QSocketNotifier *readNotifier = nullptr;
     QSocketNotifier *writeNotifier = nullptr;
+    int watchFd = -1;                // inotify on the serial end's path
+    QSocketNotifier *watchNotifier = nullptr;
+    int holders = 0;                 // other programs' open files of the serial end
+    bool reading = true;
+    bool draining = false;           // reading all there is, whether reading or not
     QByteArray queue;
     qsizetype queueStart = 0;      // bytes before this index are written
     qint64 queuedTotal = 0;

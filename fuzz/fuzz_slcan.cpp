@@ -9,6 +9,7 @@
 #include "canconfig/bittiming.h"
 #include "fuzzframes.h"
 #include "interop/slcan.h"
+#include "link/hexdigits.h"
 
 namespace {
 
@@ -37,7 +38,8 @@ extern "C" int LLVMFuzzerInitialize(int *, char ***)
     return 0;
 }
 
-// Byte 0: the send gate's verdict and where the stream splits; bytes 1..4 a
+// Byte 0: the program's verdict (no room: every other offer) and where the
+// stream splits; bytes 1..4 a
 // rate for the timing search; the rest the client's stream.
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
@@ -61,25 +63,43 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
         const SlcanCommand command = parseSlcanCommand(line.text);
         if (command.kind == SlcanCommandKind::Frame) {
             checkFrameForTheBus(command.frame);
-            check(slcanFrameLine(command.frame) == line.text.left(1) + line.text.mid(1).toUpper() + '\r');
+            // Read back as written, but for bit 31 of an extended identifier, which is dropped.
+            QByteArray written = line.text.left(1) + line.text.mid(1).toUpper() + '\r';
+            if (command.frame.format == FrameFormat::Extended && hexDigitValue(written.at(1)) >= 8)
+                written[1] = "01234567"[hexDigitValue(written.at(1)) - 8];
+            check(slcanFrameLine(command.frame) == written);
             check(!command.frame.remote || command.frame.data == QByteArray(command.frame.length, '\0'));
         }
     }
 
     SlcanSession session{SetStartSettings()};
-    session.setSendGate([verdict](const CanFrame &) { return verdict; });
+    bool noRoom = false;
+    qsizetype sent = 0;
+    session.setSendToBus([&](const CanFrame &frame) {
+        if (verdict == SendVerdict::NoRoom && (noRoom = !noRoom))
+            return SendVerdict::NoRoom;
+        checkFrameForTheBus(frame);
+        sent += verdict != SendVerdict::ReadOnly;
+        return verdict == SendVerdict::ReadOnly ? verdict : SendVerdict::Sent;
+    });
     const qsizetype split = stream.isEmpty() ? 0 : data[0] % (stream.size() + 1);
-    QList<SlcanReply> replies = session.feed(stream.left(split));
-    replies += session.feed(stream.mid(split));
+    QList<SlcanReply> replies;
+    for (const QByteArray &part : {stream.left(split), stream.mid(split)}) {
+        replies += session.feed(part);
+        for (int resumed = 0; session.isWaiting(); ++resumed) {
+            check(resumed < 2);
+            replies += session.resume();
+        }
+    }
     check(replies.size() == stream.count('\r'));
     for (const SlcanReply &reply : replies) {
         check(isAnswer(reply.answer));
-        if (reply.frame) {
-            check(reply.answer == "\r" && verdict == SendVerdict::Allowed);
-            checkFrameForTheBus(*reply.frame);
-        }
+        check(!reply.refused || reply.answer == "\a");
         if (reply.start)
             checkStart(*reply.start);
     }
+    const QList<SlcanReply> gone = session.clientGone();
+    check(gone.size() == 1 && gone.constFirst().dropUnread && gone.constFirst().answer.isEmpty());
+    check(sent <= stream.count('\r'));
     return 0;
 }

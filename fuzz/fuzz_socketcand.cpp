@@ -1,7 +1,8 @@
-// socketcand messages from any bytes: every answer is one message, a frame
-// goes to the bus only from a good send after the bus is open and then
-// encodes well-formed and shows as a frame message, and nothing follows a
-// reply that closes the connection.
+// socketcand messages from any bytes: every answer is one message, a send is
+// never answered, a frame goes to the bus only from a good send after the bus
+// is open and then encodes well-formed and shows as a frame message, a send
+// the program has no room for waits and goes on, and nothing follows a reply
+// that closes the connection.
 
 #include <QByteArray>
 #include <QtGlobal>
@@ -15,8 +16,8 @@ extern "C" int LLVMFuzzerInitialize(int *, char ***)
     return 0;
 }
 
-// Byte 0: the send gate's verdict and where the stream splits; the rest the
-// client's stream.
+// Byte 0: the program's verdict (no room: every other offer) and where the
+// stream splits; the rest the client's stream.
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
     if (size < 1)
@@ -25,19 +26,31 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     const QByteArray stream(reinterpret_cast<const char *>(data) + 1, qsizetype(size - 1));
 
     SocketcandSession session("can0");
-    session.setSendGate([verdict](const CanFrame &) { return verdict; });
+    bool noRoom = false;
+    session.setSendToBus([&](const CanFrame &frame) {
+        check(session.isOpen());
+        if (verdict == SendVerdict::NoRoom && (noRoom = !noRoom))
+            return SendVerdict::NoRoom;
+        check(!frame.remote);
+        checkFrameForTheBus(frame);
+        const std::optional<QByteArray> shown = socketcandFrameMessage(frame, 0);
+        check(shown && shown->startsWith(" < frame ") && shown->endsWith(" >"));
+        return verdict == SendVerdict::ReadOnly ? verdict : SendVerdict::Sent;
+    });
     const qsizetype split = stream.isEmpty() ? 0 : data[0] % (stream.size() + 1);
-    QList<SocketcandReply> replies = session.feed(stream.left(split));
-    replies += session.feed(stream.mid(split));
+    QList<SocketcandReply> replies;
+    for (const QByteArray &part : {stream.left(split), stream.mid(split)}) {
+        replies += session.feed(part);
+        for (int resumed = 0; session.isWaiting(); ++resumed) {
+            check(resumed < 2);
+            replies += session.resume();
+        }
+    }
     for (qsizetype i = 0; i < replies.size(); ++i) {
         const SocketcandReply &reply = replies.at(i);
         check(!reply.close || i == replies.size() - 1);
-        if (reply.frame) {
-            check(reply.answer.isEmpty() && verdict == SendVerdict::Allowed && session.isOpen());
-            check(!reply.frame->remote);
-            checkFrameForTheBus(*reply.frame);
-            const std::optional<QByteArray> shown = socketcandFrameMessage(*reply.frame, 0);
-            check(shown && shown->startsWith(" < frame ") && shown->endsWith(" >"));
+        if (!reply.refusal.isEmpty()) {
+            check(reply.answer.isEmpty() && !reply.close);
         } else if (!reply.close || !reply.answer.isEmpty()) {   // an overlong message closes unanswered
             check(reply.answer.startsWith("< ") && reply.answer.endsWith(" >") && reply.answer.count('<') == 1
                   && reply.answer.count('>') == 1);

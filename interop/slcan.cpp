@@ -1,32 +1,22 @@
 #include "interop/slcan.h"
 
 #include "canconfig/bittiming.h"
+#include "link/hexdigits.h"
 
 namespace {
 
 constexpr quint32 MaxStandardId = 0x7FF;
 constexpr quint32 MaxExtendedId = 0x1FFFFFFF;
+constexpr quint32 Bit31 = 0x80000000u;
 constexpr int SilentModeBit = 2;   // modeIndex 2 silent, 3 loopback and silent
 
-const char HexDigits[] = "0123456789ABCDEF";
-
-int hexValue(char c)
-{
-    if (c >= '0' && c <= '9')
-        return c - '0';
-    if (c >= 'A' && c <= 'F')
-        return c - 'A' + 10;
-    if (c >= 'a' && c <= 'f')
-        return c - 'a' + 10;
-    return -1;
-}
 
 // `digits` hex digits from `text` at `from`, or -1 when one is not a digit.
 qint64 hexNumber(const QByteArray &text, int from, int digits)
 {
     qint64 value = 0;
     for (int i = from; i < from + digits; ++i) {
-        const int v = hexValue(text.at(i));
+        const int v = hexDigitValue(text.at(i));
         if (v < 0)
             return -1;
         value = value * 16 + v;
@@ -34,10 +24,9 @@ qint64 hexNumber(const QByteArray &text, int from, int digits)
     return value;
 }
 
-void appendHex(QByteArray &out, quint32 value, int digits)
+bool isFrameLetter(char c)
 {
-    for (int shift = 4 * (digits - 1); shift >= 0; shift -= 4)
-        out.append(HexDigits[(value >> shift) & 0xF]);
+    return c == 't' || c == 'T' || c == 'r' || c == 'R';
 }
 
 SlcanCommand command(SlcanCommandKind kind, int value = 0)
@@ -59,8 +48,10 @@ SlcanCommand frameCommand(const QByteArray &line)
     SlcanCommand refused;
     if (line.size() < 1 + idDigits + 1)
         return refused;
-    const qint64 id = hexNumber(line, 1, idDigits);
-    const int length = hexValue(line.at(1 + idDigits));
+    qint64 id = hexNumber(line, 1, idDigits);
+    if (extended && id > 0)
+        id &= ~qint64(Bit31);
+    const int length = hexDigitValue(line.at(1 + idDigits));
     if (id < 0 || quint64(id) > (extended ? MaxExtendedId : MaxStandardId)
         || length < 0 || length > FixedLayout::MaxData)
         return refused;
@@ -131,7 +122,7 @@ SlcanCommand parseSlcanCommand(const QByteArray &line)
     const bool single = line.size() == 1;
     switch (line.at(0)) {
     case 'S': {
-        const int code = line.size() == 2 ? hexValue(line.at(1)) : -1;
+        const int code = line.size() == 2 ? hexDigitValue(line.at(1)) : -1;
         if (code < 0 || code >= Slcan::BitrateCount)
             return SlcanCommand();
         return command(SlcanCommandKind::SetBitrate, code);
@@ -175,14 +166,14 @@ std::optional<QByteArray> slcanFrameLine(const CanFrame &frame, int timestampMs)
     QByteArray line;
     line.reserve(1 + 8 + 1 + 16 + 4 + 1);
     line.append(frame.remote ? (extended ? 'R' : 'r') : (extended ? 'T' : 't'));
-    appendHex(line, frame.identifier, extended ? 8 : 3);
-    line.append(HexDigits[frame.length]);
+    appendHexDigits(line, frame.identifier, extended ? 8 : 3);
+    appendHexDigits(line, quint32(frame.length), 1);
     if (!frame.remote) {
         for (int i = 0; i < frame.length; ++i)
-            appendHex(line, quint8(frame.data.at(i)), 2);
+            appendHexDigits(line, quint8(frame.data.at(i)), 2);
     }
     if (timestampMs >= 0)
-        appendHex(line, quint32(timestampMs % Slcan::TimestampModulo), 4);
+        appendHexDigits(line, quint32(timestampMs % Slcan::TimestampModulo), 4);
     line.append(Slcan::Ok);
     return line;
 }
@@ -200,7 +191,7 @@ QByteArray slcanSerialNumberAnswer()
 QByteArray slcanFlagsAnswer(quint8 flags)
 {
     QByteArray answer("F");
-    appendHex(answer, flags, 2);
+    appendHexDigits(answer, flags, 2);
     return answer + Slcan::Ok;
 }
 
@@ -217,17 +208,46 @@ SlcanSession::SlcanSession(const SetStartSettings &configured)
 {
 }
 
-void SlcanSession::setSendGate(SendGate sendGate)
+void SlcanSession::setSendToBus(SendToBus send)
 {
-    gate = std::move(sendGate);
+    sendToBus = std::move(send);
 }
 
 QList<SlcanReply> SlcanSession::feed(const QByteArray &bytes)
 {
+    unhandled += splitter.feed(bytes);
     QList<SlcanReply> replies;
-    for (const SlcanLine &line : splitter.feed(bytes))
-        replies.append(handle(line.overlong ? SlcanCommand() : parseSlcanCommand(line.text)));
+    waiting = false;
+    while (!unhandled.isEmpty()) {
+        const SlcanLine &line = unhandled.constFirst();
+        const SlcanCommand command = line.overlong ? SlcanCommand() : parseSlcanCommand(line.text);
+        std::optional<SlcanReply> reply = handle(command);
+        if (!reply) {
+            waiting = true;
+            return replies;
+        }
+        // Frame commands not taken, and lines that start as one but break its rules.
+        reply->refused = reply->answer == QByteArray(1, Slcan::Error)
+            && (command.kind == SlcanCommandKind::Frame
+                || (command.kind == SlcanCommandKind::Invalid && !line.text.isEmpty() && isFrameLetter(line.text.at(0))));
+        unhandled.removeFirst();
+        replies.append(*reply);
+    }
+    if (goneAfterUnhandled) {
+        goneAfterUnhandled = false;
+        splitter.clear();
+        SlcanReply gone = close();
+        gone.answer.clear();
+        gone.dropUnread = true;       // its unread answers too
+        replies.append(gone);
+    }
     return replies;
+}
+
+QList<SlcanReply> SlcanSession::clientGone()
+{
+    goneAfterUnhandled = true;
+    return waiting ? QList<SlcanReply>() : resume();
 }
 
 SetStartSettings SlcanSession::nextStart(bool listenOnlyOpen) const
@@ -241,7 +261,17 @@ SetStartSettings SlcanSession::nextStart(bool listenOnlyOpen) const
     return s;
 }
 
-SlcanReply SlcanSession::handle(const SlcanCommand &command)
+SlcanReply SlcanSession::close()
+{
+    SlcanReply reply;
+    reply.answer = QByteArray(1, Slcan::Ok);
+    reply.dropUnread = open;        // what the client did not read is not given to the next one
+    open = false;
+    listenOnly = false;
+    return reply;
+}
+
+std::optional<SlcanReply> SlcanSession::handle(const SlcanCommand &command)
 {
     SlcanReply reply;
     reply.answer = QByteArray(1, Slcan::Ok);
@@ -255,29 +285,30 @@ SlcanReply SlcanSession::handle(const SlcanCommand &command)
             reply.answer = refused;
         break;
     case SlcanCommandKind::Open:
-    case SlcanCommandKind::OpenListenOnly:
-        if (!open) {
-            listenOnly = command.kind == SlcanCommandKind::OpenListenOnly;
-            open = true;
-            reply.start = nextStart(listenOnly);
-        }
+    case SlcanCommandKind::OpenListenOnly: {
+        // A fresh channel each time: nothing queued before it reaches the client.
+        listenOnly = command.kind == SlcanCommandKind::OpenListenOnly;
+        const SetStartSettings settings = nextStart(listenOnly);
+        reply.dropUnread = open;
+        if (!open || setStartCommand(settings) != setStartCommand(started))
+            reply.start = started = settings;
+        open = true;
         break;
+    }
     case SlcanCommandKind::Close:
-        open = false;
-        listenOnly = false;
-        break;
+        return close();
     case SlcanCommandKind::Frame: {
         if (!open || listenOnly) {
             reply.answer = refused;
             break;
         }
-        const SendVerdict verdict = gate ? gate(command.frame) : SendVerdict::Allowed;
-        if (verdict == SendVerdict::QueueFull)
+        const SendVerdict verdict = sendToBus ? sendToBus(command.frame) : SendVerdict::Sent;
+        if (verdict == SendVerdict::NoRoom) {
             errorFlags |= FlagQueueFull;
-        if (verdict != SendVerdict::Allowed)
+            return std::nullopt;
+        }
+        if (verdict != SendVerdict::Sent)
             reply.answer = refused;
-        else
-            reply.frame = command.frame;
         break;
     }
     case SlcanCommandKind::Version:
@@ -326,9 +357,4 @@ SlcanDelivery SlcanSession::received(const CanFrame &frame, qint64 msecsSinceEpo
 void SlcanSession::noteDropped()
 {
     errorFlags |= FlagDropped;
-}
-
-void SlcanSession::clientGone()
-{
-    splitter.clear();
 }

@@ -6,7 +6,7 @@
 #include <optional>
 
 #include "canconfig/convertercommands.h"
-#include "interop/sendgate.h"
+#include "interop/sendtobus.h"
 #include "link/canframe.h"
 
 // The slcan ("LAWICEL") serial protocol of CAN adapters: ASCII commands that
@@ -65,7 +65,8 @@ struct SlcanCommand
     SlcanCommandKind kind = SlcanCommandKind::Invalid;
     int value = 0;
     // Frame: standard (t, r: identifier 0..7FF, three digits) or extended
-    // (T, R: 0..1FFFFFFF, eight digits), length 0..8. Data frames carry their
+    // (T, R: eight digits, bit 31 dropped as SavvyCAN sets it, then
+    // 0..1FFFFFFF), length 0..8. Data frames carry their
     // `length` bytes; remote frames carry `length` zero bytes, so that the
     // converter's encoders write their length.
     CanFrame frame;
@@ -94,14 +95,17 @@ QByteArray slcanFlagsAnswer(quint8 flags);
 // 800k, 1M), or 0 outside 0..8. Each is a speed of the window's table.
 int slcanBitrate(int code);
 
-// What the program does for one command: write `answer` to the client, then
-// send `start` (a set-and-start, when set) and `frame` (when set) to the
-// converter, in that order.
+// What the program does for one command: when `dropUnread` is set, forget
+// what the client has not read yet (queued frames and answers); then write
+// `answer` to the client, then send `start` (a set-and-start, when set) to
+// the converter. `refused`: a frame command that was not sent (counted by the
+// program). Frames went to the bus through the session's SendToBus.
 struct SlcanReply
 {
     QByteArray answer;
     std::optional<SetStartSettings> start;
-    std::optional<CanFrame> frame;
+    bool refused = false;
+    bool dropUnread = false;
 };
 
 // What a received frame does on this face.
@@ -114,6 +118,13 @@ struct SlcanDelivery
 // One slcan adapter's state, without I/O: closed or open (listen-only or
 // not), its bitrate, timestamps, the mode and retransmission for the next
 // open, and the error flags F reports.
+//
+// Every open starts a fresh channel: what the client has not read is
+// dropped, and an open while open that asks for other settings (listen-only
+// or not) sends their set-and-start. When the program has no room for a
+// frame, the session waits: it keeps that line and the ones after it, sets
+// bit 1 of the flags, and goes on with resume(); the program stops reading
+// the client meanwhile, so that a burst is slowed down, never refused.
 class SlcanSession
 {
 public:
@@ -121,13 +132,22 @@ public:
     // filter, mode, retransmission); S, M and A change copies of them.
     explicit SlcanSession(const SetStartSettings &configured);
 
-    // Asked for each frame command that passes the protocol's rules while open
-    // and not listen-only. QueueFull also sets bit 1 of the flags.
-    void setSendGate(SendGate gate);
+    // Given each frame command that passes the protocol's rules while open and
+    // not listen-only; a session without it sends every frame nowhere.
+    void setSendToBus(SendToBus send);
 
-    // Splits, parses and handles the bytes of a client: one reply per line.
+    // Splits, parses and handles the bytes of a client: one reply per line
+    // handled.
     QList<SlcanReply> feed(const QByteArray &bytes);
-    SlcanReply handle(const SlcanCommand &command);
+    // Handles what waits, after the program has room again.
+    QList<SlcanReply> resume() { return feed(QByteArray()); }
+    bool isWaiting() const { return waiting; }
+
+    // The last client has closed the port, as if the adapter were unplugged
+    // and plugged in again: once the complete lines it wrote are handled, the
+    // channel closes as on C, with what it did not read and its partial line
+    // dropped. The converter is left as it is.
+    QList<SlcanReply> clientGone();
 
     // A frame from the bus, received at `msecsSinceEpoch`: nothing while
     // closed, else its line (timestamped after Z1), or dropped (sets bit 0 of
@@ -137,14 +157,6 @@ public:
     // sets bit 0 of the flags.
     void noteDropped();
 
-    // A client closed the pty: the partial line is forgotten; the adapter's
-    // state stays, as a real adapter's does when its port is reopened.
-    void clientGone();
-
-    bool isOpen() const { return open; }
-    bool isListenOnly() const { return open && listenOnly; }
-    bool timestamps() const { return timestampsOn; }
-    quint8 flags() const { return errorFlags; }
     // The settings the next open sends (or the last open sent, while open).
     SetStartSettings nextStart(bool listenOnlyOpen) const;
 
@@ -152,10 +164,18 @@ public:
     static constexpr quint8 FlagQueueFull = 0x02;
 
 private:
+    // One command; nothing (and bit 1 of the flags set) when a frame waits for room.
+    std::optional<SlcanReply> handle(const SlcanCommand &command);
+    SlcanReply close();
+
     SetStartSettings configured;
     SetStartSettings timing;   // configured, with the timing of the last S
-    SendGate gate;
+    SetStartSettings started;  // what the open sent
+    SendToBus sendToBus;
     SlcanLineSplitter splitter;
+    QList<SlcanLine> unhandled; // lines split but not handled yet
+    bool goneAfterUnhandled = false;
+    bool waiting = false;
     bool open = false;
     bool listenOnly = false;
     bool timestampsOn = false;

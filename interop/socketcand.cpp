@@ -1,5 +1,7 @@
 #include "interop/socketcand.h"
 
+#include "link/hexdigits.h"
+
 namespace {
 
 constexpr quint32 MaxStandardId = 0x7FF;
@@ -7,83 +9,69 @@ constexpr quint32 MaxExtendedId = 0x1FFFFFFF;
 constexpr quint32 Bit31 = 0x80000000u;
 constexpr int MaxTokenDigits = 8;
 
-const char HexDigits[] = "0123456789ABCDEF";
-
-void appendHex(QByteArray &out, quint32 value, int digits)
+// A number token as C's %x reads it: an optional '-' and 1..8 hex digits,
+// the two's complement in 32 bits when negative; `digits` gets the digit count.
+std::optional<quint32> hexToken(const QByteArray &token, int *digits = nullptr)
 {
-    for (int shift = 4 * (digits - 1); shift >= 0; shift -= 4)
-        out.append(HexDigits[(value >> shift) & 0xF]);
-}
-
-// A token of 1..8 hex digits, or nothing.
-std::optional<quint32> hexToken(const QByteArray &token)
-{
-    if (token.isEmpty() || token.size() > MaxTokenDigits)
+    const bool negative = token.startsWith('-');
+    const QByteArrayView number = QByteArrayView(token).sliced(negative ? 1 : 0);
+    if (digits)
+        *digits = int(number.size());
+    if (number.isEmpty() || number.size() > MaxTokenDigits)
         return std::nullopt;
     quint32 value = 0;
-    for (const char c : token) {
-        int v;
-        if (c >= '0' && c <= '9')
-            v = c - '0';
-        else if (c >= 'A' && c <= 'F')
-            v = c - 'A' + 10;
-        else if (c >= 'a' && c <= 'f')
-            v = c - 'a' + 10;
-        else
+    for (const char c : number) {
+        const int v = hexDigitValue(c);
+        if (v < 0)
             return std::nullopt;
         value = value << 4 | quint32(v);
     }
-    return value;
-}
-
-QByteArray error(const char *text)
-{
-    return QByteArray("< error ") + text + " >";
+    return negative ? 0u - value : value;
 }
 
 // The tokens after "send": ID DLC B...
 void readSend(const QList<QByteArray> &tokens, SocketcandCommand *c)
 {
     if (tokens.size() < 3) {
-        c->refusal = error("send needs an identifier and a length");
+        c->refusal = "send needs an identifier and a length";
         return;
     }
-    const QByteArray &idToken = tokens.at(1);
-    if (idToken.size() > MaxTokenDigits) {
-        c->refusal = error("identifier longer than 8 digits");
+    int idDigits = 0;
+    const std::optional<quint32> raw = hexToken(tokens.at(1), &idDigits);
+    if (idDigits > MaxTokenDigits) {
+        c->refusal = "identifier longer than 8 digits";
         return;
     }
-    const std::optional<quint32> raw = hexToken(idToken);
     if (!raw) {
-        c->refusal = error("identifier is not hexadecimal");
+        c->refusal = "identifier is not hexadecimal";
         return;
     }
     const quint32 id = *raw & ~Bit31;
     if (id > MaxExtendedId) {
-        c->refusal = error("identifier above 1FFFFFFF");
+        c->refusal = "identifier above 1FFFFFFF";
         return;
     }
     const std::optional<quint32> dlc = hexToken(tokens.at(2));
     if (!dlc || *dlc > quint32(FixedLayout::MaxData)) {
-        c->refusal = error("length is not 0 to 8");
+        c->refusal = "length is not 0 to 8";
         return;
     }
     if (tokens.size() - 3 != qsizetype(*dlc)) {
-        c->refusal = error("length is not the count of data bytes");
+        c->refusal = "length is not the count of data bytes";
         return;
     }
     QByteArray data;
     for (qsizetype i = 3; i < tokens.size(); ++i) {
         const std::optional<quint32> byte = hexToken(tokens.at(i));
         if (!byte) {
-            c->refusal = error("data byte is not 1 to 8 hex digits");
+            c->refusal = "data byte is not 1 to 8 hex digits";
             return;
         }
         data.append(char(*byte & 0xFF));
     }
     c->frame.identifier = id;
-    c->frame.format = idToken.size() == MaxTokenDigits || id > MaxStandardId ? FrameFormat::Extended
-                                                                            : FrameFormat::Standard;
+    c->frame.format = idDigits == MaxTokenDigits || id > MaxStandardId ? FrameFormat::Extended
+                                                                       : FrameFormat::Standard;
     c->frame.remote = false;
     c->frame.length = int(data.size());
     c->frame.data = data;
@@ -162,11 +150,11 @@ std::optional<QByteArray> socketcandFrameMessage(const CanFrame &frame, qint64 u
     QByteArray out;
     out.reserve(48);
     out.append(" < frame ");
-    appendHex(out, frame.identifier, extended ? 8 : 3);
+    appendHexDigits(out, frame.identifier, extended ? 8 : 3);
     out.append(' ').append(QByteArray::number(seconds)).append('.');
     out.append(QByteArray::number(micros).rightJustified(6, '0')).append(' ');
     for (int i = 0; i < frame.length; ++i)
-        appendHex(out, quint8(frame.data.at(i)), 2);
+        appendHexDigits(out, quint8(frame.data.at(i)), 2);
     out.append(" >");
     return out;
 }
@@ -186,9 +174,9 @@ SocketcandSession::SocketcandSession(const QByteArray &busName)
 {
 }
 
-void SocketcandSession::setSendGate(SendGate sendGate)
+void SocketcandSession::setSendToBus(SendToBus send)
 {
-    gate = std::move(sendGate);
+    sendToBus = std::move(send);
 }
 
 QList<SocketcandReply> SocketcandSession::feed(const QByteArray &bytes)
@@ -196,13 +184,26 @@ QList<SocketcandReply> SocketcandSession::feed(const QByteArray &bytes)
     QList<SocketcandReply> replies;
     if (closed)
         return replies;
-    const SocketcandSplitter::Result split = splitter.feed(bytes);
-    for (const QByteArray &message : split.messages) {
-        replies.append(handle(parseSocketcandCommand(message)));
-        if (closed)
-            return replies;
+    if (!overlong) {
+        const SocketcandSplitter::Result split = splitter.feed(bytes);
+        unhandled += split.messages;
+        overlong = split.overlong;
     }
-    if (split.overlong) {
+    waiting = false;
+    while (!unhandled.isEmpty()) {
+        const std::optional<SocketcandReply> reply = handle(parseSocketcandCommand(unhandled.constFirst()));
+        if (!reply) {
+            waiting = true;
+            return replies;
+        }
+        unhandled.removeFirst();
+        replies.append(*reply);
+        if (closed) {
+            unhandled.clear();
+            return replies;
+        }
+    }
+    if (overlong) {
         SocketcandReply reply;
         reply.close = closed = true;
         replies.append(reply);
@@ -210,7 +211,7 @@ QList<SocketcandReply> SocketcandSession::feed(const QByteArray &bytes)
     return replies;
 }
 
-SocketcandReply SocketcandSession::handle(const SocketcandCommand &command)
+std::optional<SocketcandReply> SocketcandSession::handle(const SocketcandCommand &command)
 {
     SocketcandReply reply;
     switch (command.kind) {
@@ -243,20 +244,18 @@ SocketcandReply SocketcandSession::handle(const SocketcandCommand &command)
         break;
     case SocketcandCommandKind::Send: {
         if (!opened) {
-            reply.answer = SocketcandAnswer::noBusOpen();
+            reply.refusal = "no bus open";
             break;
         }
         if (!command.refusal.isEmpty()) {
-            reply.answer = command.refusal;
+            reply.refusal = command.refusal;
             break;
         }
-        const SendVerdict verdict = gate ? gate(command.frame) : SendVerdict::Allowed;
+        const SendVerdict verdict = sendToBus ? sendToBus(command.frame) : SendVerdict::Sent;
+        if (verdict == SendVerdict::NoRoom)
+            return std::nullopt;
         if (verdict == SendVerdict::ReadOnly)
-            reply.answer = SocketcandAnswer::readOnly();
-        else if (verdict == SendVerdict::QueueFull)
-            reply.answer = SocketcandAnswer::queueFull();
-        else
-            reply.frame = command.frame;
+            reply.refusal = "the bus is read-only";
         break;
     }
     }

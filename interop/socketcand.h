@@ -6,7 +6,7 @@
 #include <QString>
 #include <optional>
 
-#include "interop/sendgate.h"
+#include "interop/sendtobus.h"
 #include "link/canframe.h"
 
 // The socketcand protocol (CAN over TCP): messages "< word arguments >" with
@@ -51,19 +51,21 @@ struct SocketcandCommand
     SocketcandCommandKind kind = SocketcandCommandKind::Unknown;
     QByteArray name;            // Open; empty when the message names no bus
     // Send: a data frame with `length` bytes, extended when the ID token has
-    // eight characters or its value is above 7FF, bit 31 of the ID dropped;
-    // each byte token (1..8 hex digits) gives its low 8 bits.
+    // eight digits or its value is above 7FF, bit 31 of the ID dropped; each
+    // byte token gives its low 8 bits.
     CanFrame frame;
-    // Send: empty when the frame is good, else the whole error message to
-    // answer ("< error ... >"): too few tokens, not hexadecimal, an ID of more
-    // than eight digits or above 1FFFFFFF without bit 31, DLC above 8 or not
-    // the count of bytes, a byte token of more than eight digits.
+    // Send: empty when the frame is good, else why it is refused: too few
+    // tokens, not hexadecimal, an ID of more than eight digits or above
+    // 1FFFFFFF without bit 31, DLC above 8 or not the count of bytes, a byte
+    // token of more than eight digits.
     QByteArray refusal;
 };
 
 // One message as the splitter gives it, '<' and '>' included. Words are
 // lower case, hexadecimal digits either case; blanks (any amount of white
-// space) separate the tokens.
+// space) separate the tokens. Numbers are read as C's %x reads them: an
+// optional '-' before 1..8 hex digits gives the two's complement of their
+// value in 32 bits (SavvyCAN writes "-6dcba988" for 92345678, "-1" for FF).
 SocketcandCommand parseSocketcandCommand(const QByteArray &message);
 
 // " < frame ID SEC.USEC DATA >": one blank before '<', three upper hex digits
@@ -89,39 +91,47 @@ inline QByteArray couldNotOpenBus() { return QByteArrayLiteral("< error could no
 inline QByteArray unsupportedMode() { return QByteArrayLiteral("< error unsupported mode >"); }
 inline QByteArray unknownCommand() { return QByteArrayLiteral("< error unknown command >"); }
 inline QByteArray noBusOpen() { return QByteArrayLiteral("< error no bus open >"); }
-inline QByteArray readOnly() { return QByteArrayLiteral("< error the bus is read-only >"); }
-inline QByteArray queueFull() { return QByteArrayLiteral("< error send queue full >"); }
 }
 
 // What the program does for one message: write `answer` (in one write, when
-// not empty), send `frame` to the bus (when set), then close the connection
-// when `close` is set. `rawModeStarted`: this message switched the client to
-// raw mode; its frames may go out 100 ms after this answer.
+// not empty), then close the connection when `close` is set (frames went to
+// the bus through the session's SendToBus). `rawModeStarted`: this message switched the client to
+// raw mode; its frames may go out 100 ms after this answer. `refusal`: a send
+// was refused, for this reason (the client is not told).
 struct SocketcandReply
 {
     QByteArray answer;
-    std::optional<CanFrame> frame;
     bool close = false;
     bool rawModeStarted = false;
+    QByteArray refusal;
 };
 
 // One client's state, without I/O. Send `SocketcandAnswer::hi()` on accept.
-// A good send is not answered (as socketcand does); a send before the bus is
-// open, a refused send, read-only and a full send queue answer "< error ... >".
-// `< rawmode >` before `< open >` is refused too: there is no bus to read.
+// A send is never answered, good or refused (before the bus is open, not
+// well-formed, read-only), as socketcand does: clients read every error
+// message as a CAN error frame. `< rawmode >` before `< open >` is refused
+// with an error message: there is no bus to read.
+//
+// When the program has no room for a send, the session waits: it handles
+// nothing more, keeps the client's messages from that send on, and goes on
+// with resume(); the program stops reading the client meanwhile, so that a
+// burst is slowed down, never refused.
 class SocketcandSession
 {
 public:
     explicit SocketcandSession(const QByteArray &busName);
 
-    // Asked for each send that passes the protocol's rules after open.
-    void setSendGate(SendGate gate);
+    // Given each send that passes the protocol's rules after open; a session
+    // without it sends every frame nowhere.
+    void setSendToBus(SendToBus send);
 
-    // Splits, parses and handles the client's bytes: one reply per message,
-    // and a last one with `close` for an overlong message. Nothing is read
-    // after a reply that closes.
+    // Splits, parses and handles the client's bytes: one reply per message
+    // handled, and a last one with `close` for an overlong message. Nothing is
+    // read after a reply that closes.
     QList<SocketcandReply> feed(const QByteArray &bytes);
-    SocketcandReply handle(const SocketcandCommand &command);
+    // Handles what waits, after the program has room again.
+    QList<SocketcandReply> resume() { return feed(QByteArray()); }
+    bool isWaiting() const { return waiting; }
 
     bool isOpen() const { return opened; }
     // Frames from the bus go to this client (socketcandFrameMessage, made
@@ -129,9 +139,15 @@ public:
     bool inRawMode() const { return raw; }
 
 private:
+    // One message; nothing (and `waiting` set) when a send waits for room.
+    std::optional<SocketcandReply> handle(const SocketcandCommand &command);
+
     QByteArray busName;
-    SendGate gate;
+    SendToBus sendToBus;
     SocketcandSplitter splitter;
+    QList<QByteArray> unhandled;  // messages split but not handled yet
+    bool overlong = false;        // after `unhandled`, close
+    bool waiting = false;
     bool opened = false;
     bool raw = false;
     bool closed = false;

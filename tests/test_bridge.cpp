@@ -15,6 +15,7 @@
 #include "emulatorprocess.h"
 #include "support/lineprocess.h"
 #include "support/ptypair.h"
+#include "support/serialclient.h"
 #include "support/testfiles.h"
 #include "support/tshark.h"
 
@@ -41,6 +42,42 @@ struct Rig
         return bridge.lines().filter(QRegularExpression("^" + name)).value(0).mid(name.size());
     }
 };
+
+// Raw bytes written to a face as one client; what came back within `ms`.
+QByteArray exchange(const Rig &rig, const QString &face, const QByteArray &bytes, int ms, bool *closed = nullptr)
+{
+    if (face == "slcan") {
+        SerialClient client(rig.where(face));
+        client.write(bytes);
+        return client.readFor(ms);
+    }
+    QTcpSocket socket;
+    socket.connectToHost(QHostAddress::LocalHost, 29536);
+    if (!socket.waitForConnected(3000))
+        return "<not connected>";
+    socket.write(bytes);
+    QByteArray got;
+    spinUntil([&] { got += socket.readAll(); return false; }, ms);
+    got += socket.readAll();
+    if (closed)
+        *closed = socket.state() != QAbstractSocket::ConnectedState;
+    return got;
+}
+
+// `count` standard data frames counting up, as the face's client writes them
+// and as the emulator reports them.
+QByteArray countingFrames(const QString &face, int count, QStringList *atConverter)
+{
+    QByteArray out;
+    for (int i = 0; i < count; ++i) {
+        const quint32 id = quint32(i) & 0x7FF;
+        const QByteArray data = QByteArray::number(i, 16).rightJustified(4, '0');
+        out += face == "slcan" ? QStringLiteral("t%1%2%3\r").arg(id, 3, 16, QChar('0')).arg(2).arg(QString(data)).toLatin1()
+                               : QStringLiteral("< send %1 2 %2 %3 >").arg(id, 0, 16).arg(QString(data.left(2)), QString(data.mid(2))).toLatin1();
+        *atConverter << QStringLiteral("RX CAN fixed std data id=%1 len=2 data=%2").arg(id, 8, 16, QChar('0')).arg(QString(data));
+    }
+    return out;
+}
 
 // python-can on one face; see support/canclient.py for its commands.
 struct Client : LineProcess
@@ -75,6 +112,10 @@ private slots:
     void twoSocketcandClientsAndTheCapture();
     void badInputIsRefused_data();
     void badInputIsRefused();
+    void burstsReachTheConverterInOrder_data();
+    void burstsReachTheConverterInOrder();
+    void slcanClientThatLeavesIsForgotten();
+    void loopbackModeDeliversOnce();
     void stalledClientDoesNotSlowTheOthers();
     void lostPortEndsWithStatus3();
     void startUp_data();
@@ -101,6 +142,11 @@ void TestBridge::sentFramesReachTheConverter_data()
                                          << "RX CAN fixed std data id=000007ff len=1 data=ff";
     QTest::newRow("socketcand extended") << "socketcand" << QStringList{"--socketcand"} << "send 12345 ext data 0102"
                                          << "RX CAN fixed ext data id=00012345 len=2 data=0102";
+    // Raw bytes as SavvyCAN writes them: bit 31 marks extended, socketcand tokens signed.
+    QTest::newRow("SavvyCAN on socketcand") << "socketcand" << QStringList{"--socketcand"}
+        << "raw < open can0 >< send -6dcba988 4 5 -1 -80 7f >" << "RX CAN fixed ext data id=12345678 len=4 data=05ff807f";
+    QTest::newRow("SavvyCAN on slcan") << "slcan" << QStringList{"--slcan"} << "raw O\rT9234567820102\r"
+                                       << "RX CAN fixed ext data id=12345678 len=2 data=0102";
 }
 
 void TestBridge::sentFramesReachTheConverter()
@@ -111,9 +157,13 @@ void TestBridge::sentFramesReachTheConverter()
     QFETCH(QString, expected);
     Rig rig(arguments);
     QVERIFY(rig.ready);
-    Client client(face, rig.where(face));
-    QVERIFY2(client.open, qPrintable(client.errorText()));
-    QCOMPARE(client.ask(send), QStringList{"SENT"});
+    if (send.startsWith("raw ")) {
+        exchange(rig, face, send.mid(4).toLatin1(), 100);
+    } else {
+        Client client(face, rig.where(face));
+        QVERIFY2(client.open, qPrintable(client.errorText()));
+        QCOMPARE(client.ask(send), QStringList{"SENT"});
+    }
     QCOMPARE(rig.framesAtConverter(), QStringList{expected});
 }
 
@@ -186,32 +236,41 @@ void TestBridge::badInputIsRefused_data()
     QTest::addColumn<QByteArray>("input");
     QTest::addColumn<QString>("answer");     // a pattern of the whole answer
     QTest::addColumn<bool>("closes");
+    QTest::addColumn<QString>("logged");     // what standard error names, after "send refused: "
     const QStringList slcan{"--slcan"}, socketcand{"--socketcand"};
     const QString refused = QStringLiteral("\\x07");
-    QTest::newRow("slcan garbage") << slcan << QByteArray("hello\r") << refused << false;
-    QTest::newRow("slcan overlong, once") << slcan << QByteArray(70, 't') + "\r" << refused << false;
-    QTest::newRow("slcan frame while closed") << slcan << QByteArray("t1230\r") << refused << false;
-    QTest::newRow("slcan standard id above 7FF") << slcan << QByteArray("O\rt8000\r") << "\\r\\x07" << false;
-    QTest::newRow("slcan extended id above 1FFFFFFF") << slcan << QByteArray("O\rR200000000\r") << "\\r\\x07" << false;
-    QTest::newRow("slcan length 9") << slcan << QByteArray("O\rt1239001122334455667788\r") << "\\r\\x07" << false;
-    QTest::newRow("slcan count not length") << slcan << QByteArray("O\rt1232aa\r") << "\\r\\x07" << false;
-    QTest::newRow("slcan not hex") << slcan << QByteArray("O\rt12g0\r") << "\\r\\x07" << false;
-    QTest::newRow("slcan listen-only") << slcan << QByteArray("L\rt1230\r") << "\\r\\x07" << false;
+    QTest::newRow("slcan garbage") << slcan << QByteArray("hello\r") << refused << false << QString();
+    QTest::newRow("slcan overlong, once") << slcan << QByteArray(70, 't') + "\r" << refused << false << QString();
+    QTest::newRow("slcan frame while closed") << slcan << QByteArray("t1230\r") << refused << false << QString();
+    QTest::newRow("slcan standard id above 7FF") << slcan << QByteArray("O\rt8000\r") << "\\r\\x07" << false << QString();
+    QTest::newRow("slcan extended id above 1FFFFFFF") << slcan << QByteArray("O\rR200000000\r") << "\\r\\x07" << false << QString();
+    QTest::newRow("slcan bit 31 and above 1FFFFFFF") << slcan << QByteArray("O\rTA00000000\r") << "\\r\\x07" << false << QString();
+    QTest::newRow("slcan length 9") << slcan << QByteArray("O\rt1239001122334455667788\r") << "\\r\\x07" << false << QString();
+    QTest::newRow("slcan count not length") << slcan << QByteArray("O\rt1232aa\r") << "\\r\\x07" << false << QString();
+    QTest::newRow("slcan not hex") << slcan << QByteArray("O\rt12g0\r") << "\\r\\x07" << false << QString();
+    QTest::newRow("slcan listen-only") << slcan << QByteArray("L\rt1230\r") << "\\r\\x07" << false << QString();
     QTest::newRow("slcan read-only") << QStringList{"--slcan", "--read-only"} << QByteArray("O\rt1230\r")
-                                     << "\\r\\x07" << false;
+                                     << "\\r\\x07" << false << QString();
+    // Refused sends are not answered: clients read every error message as an error frame.
     const QString hi = QStringLiteral("< hi >");
-    QTest::newRow("socketcand unknown") << socketcand << QByteArray("< hello >") << hi + "< error unknown command >" << false;
-    QTest::newRow("socketcand send before open") << socketcand << QByteArray("< send 123 0 >") << hi + "< error [^>]* >" << false;
-    QTest::newRow("socketcand other bus") << socketcand << QByteArray("< open can9 >") << hi + "< error could not open bus >" << true;
+    QTest::newRow("socketcand unknown") << socketcand << QByteArray("< hello >") << hi + "< error unknown command >" << false << QString();
+    QTest::newRow("socketcand send before open") << socketcand << QByteArray("< send 123 0 >") << hi << false << "no bus open";
+    QTest::newRow("socketcand other bus") << socketcand << QByteArray("< open can9 >") << hi + "< error could not open bus >" << true << QString();
     const QByteArray open("< open can0 >");
     const QString ok = hi + "< ok >";
-    QTest::newRow("socketcand id of nine digits") << socketcand << open + "< send 000000123 0 >" << ok + "< error [^>]* >" << false;
-    QTest::newRow("socketcand id above 1FFFFFFF") << socketcand << open + "< send 20000000 0 >" << ok + "< error [^>]* >" << false;
-    QTest::newRow("socketcand dlc 9") << socketcand << open + "< send 123 9 1 2 3 4 5 6 7 8 9 >" << ok + "< error [^>]* >" << false;
-    QTest::newRow("socketcand count not dlc") << socketcand << open + "< send 123 2 11 >" << ok + "< error [^>]* >" << false;
+    QTest::newRow("socketcand id of nine digits") << socketcand << open + "< send 000000123 0 >" << ok << false
+                                                  << "identifier longer than 8 digits";
+    QTest::newRow("socketcand id above 1FFFFFFF") << socketcand << open + "< send 20000000 0 >" << ok << false
+                                                  << "identifier above 1FFFFFFF";
+    QTest::newRow("socketcand dlc 9") << socketcand << open + "< send 123 9 1 2 3 4 5 6 7 8 9 >" << ok << false
+                                      << "length is not 0 to 8";
+    QTest::newRow("socketcand count not dlc") << socketcand << open + "< send 123 2 11 >" << ok << false
+                                              << "length is not the count of data bytes";
     QTest::newRow("socketcand read-only") << QStringList{"--socketcand", "--read-only"} << open + "< send 123 0 >"
-                                          << ok + "< error [^>]* >" << false;
-    QTest::newRow("socketcand overlong") << socketcand << "<" + QByteArray(600, 'a') << hi << true;
+                                          << ok << false << "the bus is read-only";
+    QTest::newRow("socketcand, many in a second: one line") << socketcand << open + QByteArray("< send 1 1 >").repeated(5)
+        << ok << false << "length is not the count of data bytes";
+    QTest::newRow("socketcand overlong") << socketcand << "<" + QByteArray(600, 'a') << hi << true << QString();
 }
 
 void TestBridge::badInputIsRefused()
@@ -220,33 +279,114 @@ void TestBridge::badInputIsRefused()
     QFETCH(QByteArray, input);
     QFETCH(QString, answer);
     QFETCH(bool, closes);
+    QFETCH(QString, logged);
     Rig rig(arguments);
     QVERIFY(rig.ready);
-    QByteArray got;
     bool closed = false;
-    if (arguments.contains("--slcan")) {
-        const int fd = ::open(qPrintable(rig.where("slcan")), O_RDWR | O_NOCTTY | O_NONBLOCK);
-        QVERIFY(fd >= 0);
-        QCOMPARE(::write(fd, input.constData(), size_t(input.size())), ssize_t(input.size()));
-        spinUntil([&] {
-            char buf[256];
-            for (ssize_t n; (n = ::read(fd, buf, sizeof buf)) > 0;)
-                got.append(buf, int(n));
-            return false;
-        }, 300);
-        ::close(fd);
+    const QString face = arguments.contains("--slcan") ? "slcan" : "socketcand";
+    const QByteArray got = exchange(rig, face, input, 300, &closed);
+    QVERIFY2(QRegularExpression("^" + answer + "$").match(QString::fromLatin1(got)).hasMatch(), got.toHex(' ').constData());
+    QCOMPARE(closed, closes);
+    QCOMPARE(rig.framesAtConverter(0), QStringList());
+    QCOMPARE(rig.bridge.signalAndWait(SIGTERM), 0);
+    const QStringList refusals = rig.bridge.errorText().split('\n').filter(" send refused: ");
+    if (logged.isEmpty()) {
+        QCOMPARE(refusals, QStringList());
+        return;
+    }
+    // One line a second at most, then the count of those left out.
+    const qsizetype sends = input.count("< send");
+    QCOMPARE(refusals.size(), 1);
+    QVERIFY2(QRegularExpression("^tavicon-bridge: socketcand client 127.0.0.1:\\d+: send refused: " + logged + "$")
+                 .match(refusals.constFirst()).hasMatch(), qPrintable(refusals.constFirst()));
+    QCOMPARE(rig.bridge.errorText().contains(QStringLiteral(": %1 more sends refused, the last: %2\n").arg(sends - 1).arg(logged)),
+             sends > 1);
+    QVERIFY(rig.bridge.lines().constLast().endsWith(QStringLiteral(" refused=%1").arg(sends)));
+}
+
+void TestBridge::burstsReachTheConverterInOrder_data()
+{
+    QTest::addColumn<QString>("face");
+    QTest::newRow("slcan") << "slcan";
+    QTest::newRow("socketcand") << "socketcand";
+}
+
+// 5000 frames in one write fill the converter's send queue many times over:
+// the bridge reads them as the queue drains, none refused.
+void TestBridge::burstsReachTheConverterInOrder()
+{
+    QFETCH(QString, face);
+    constexpr int Frames = 5000;
+    Rig rig({"--" + face});
+    QVERIFY(rig.ready);
+    QStringList expected;
+    const QByteArray burst = (face == "slcan" ? QByteArray("O\r") : QByteArray("< open can0 >")) + countingFrames(face, Frames, &expected);
+    QStringList got;
+    if (face == "slcan") {
+        SerialClient client(rig.where(face));
+        QVERIFY(client.write(burst));
+        QVERIFY(spinUntil([&] { got += rig.framesAtConverter(0); return got.size() >= Frames; }, 30000));
     } else {
         QTcpSocket socket;
         socket.connectToHost(QHostAddress::LocalHost, 29536);
         QVERIFY(socket.waitForConnected(3000));
-        socket.write(input);
-        spinUntil([&] { got += socket.readAll(); return false; }, 300);
-        got += socket.readAll();
-        closed = socket.state() != QAbstractSocket::ConnectedState;
+        socket.write(burst);
+        QVERIFY(spinUntil([&] { got += rig.framesAtConverter(0); return got.size() >= Frames; }, 30000));
     }
-    QVERIFY2(QRegularExpression("^" + answer + "$").match(QString::fromLatin1(got)).hasMatch(), got.toHex(' ').constData());
-    QCOMPARE(closed, closes);
-    QCOMPARE(rig.framesAtConverter(0), QStringList());
+    QCOMPARE(got, expected);
+    QCOMPARE(rig.bridge.signalAndWait(SIGTERM), 0);
+    QCOMPARE(rig.bridge.lines().constLast(), QStringLiteral("bridge from_bus=0 to_bus=%1 dropped=0 refused=0").arg(Frames));
+}
+
+// A client opens listen-only, frames pile up unread, it writes half a command
+// and goes: the next one finds the adapter closed, with nothing stale waiting.
+void TestBridge::slcanClientThatLeavesIsForgotten()
+{
+    Rig rig({"--slcan"});
+    QVERIFY(rig.ready);
+    QVERIFY(!rig.emulator.waitForLine("RX SETSTART", 3000).isEmpty());      // the bridge's own
+    {
+        SerialClient first(rig.where("slcan"));
+        QVERIFY(first.write("L\r"));
+        QCOMPARE(rig.emulator.waitForLine("RX SETSTART", 3000),
+                 "RX SETSTART code=02 bytes=aa55020101000000000000000002010000000007");     // listen-only
+        rig.emulator.command("gen 5 0 fixed id=123 format=std data=01");
+        QVERIFY(!rig.emulator.waitForLine("DONE", 5000).isEmpty());
+        spinEventLoop(100);
+        QVERIFY(first.write("t12"));
+    }
+    spinEventLoop(100);
+    SerialClient second(rig.where("slcan"));
+    QVERIFY(second.write("C\rS6\rO\rt1230\r"));
+    QCOMPARE(second.readFor(300), QByteArray("\r\r\r\r"));
+    const QStringList seen = rig.emulator.takeLines();
+    QCOMPARE(seen.filter("RX CAN"), QStringList{"RX CAN fixed std data id=00000123 len=0 data="});
+    // Only the second client's open at 500k in normal mode; leaving sent the converter nothing.
+    QCOMPARE(seen.filter("RX SETSTART"), QStringList{"RX SETSTART code=02 bytes=aa55020301000000000000000000010000000007"});
+}
+
+// The converter echoes what it is sent: every face gets that one copy, the
+// sender too; a refused send before it gives the client nothing to read.
+void TestBridge::loopbackModeDeliversOnce()
+{
+    Rig rig({"--slcan", "--socketcand", "--mode", "loopback"});
+    QVERIFY(rig.ready);
+    SerialClient slcan(rig.where("slcan"));
+    QVERIFY(slcan.write("O\r"));
+    QCOMPARE(slcan.readFor(100), QByteArray("\r"));
+    QTcpSocket socket;
+    socket.connectToHost(QHostAddress::LocalHost, 29536);
+    QVERIFY(socket.waitForConnected(3000));
+    socket.write("< open can0 >< rawmode >");
+    spinEventLoop(200);                     // past the hold after rawmode
+    socket.write("< send 1 9 >< send 321 1 5a >");
+    QCOMPARE(slcan.readFor(300), QByteArray("t32115A\r"));
+    QVERIFY(slcan.write("t1230\r"));
+    QCOMPARE(slcan.readFor(300), QByteArray("\rt1230\r"));
+    QRegularExpression frames("^< hi >< ok >< ok > < frame 321 \\d+\\.\\d{6} 5A > < frame 123 \\d+\\.\\d{6}  >$");
+    const QByteArray got = socket.readAll();
+    QVERIFY2(frames.match(QString::fromLatin1(got)).hasMatch(), got.constData());
+    QCOMPARE(rig.framesAtConverter(0).size(), 2);
 }
 
 // One client reads nothing with a tiny receive buffer: once 1 MB waits for it

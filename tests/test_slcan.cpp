@@ -34,15 +34,19 @@ private slots:
     void receivedFrames();
 };
 
+// Answers are written with marks: '~' where what the client has not read is
+// dropped, '!' after a frame command counted as refused, '|' where the session
+// waits for room (the gate has room when it goes on). '\x04' in the input:
+// the client closes the port.
 void TestSlcan::commands_data()
 {
     QTest::addColumn<QByteArray>("input");
-    QTest::addColumn<SendVerdict>("verdict");   // the program's answer to each frame
+    QTest::addColumn<SendVerdict>("verdict");   // the program's answer to each frame; NoRoom: the first only
     QTest::addColumn<QByteArray>("answers");
     QTest::addColumn<QByteArray>("frames");     // as fixed converter frames
     QTest::addColumn<QByteArray>("starts");
 
-    const auto ok = SendVerdict::Allowed;
+    const auto ok = SendVerdict::Sent;
     const FrameFormat std = FrameFormat::Standard, ext = FrameFormat::Extended;
     QTest::newRow("python-can opens at 500k, sends") << QByteArray("C\rS6\rO\rt1232aaBB\rT01abcdef3010203\r") << ok
         << QByteArray("\r\r\r\r\r") << fixedBytes(0x123, std, hex("aa bb")) + fixedBytes(0x1abcdef, ext, hex("01 02 03"))
@@ -50,33 +54,44 @@ void TestSlcan::commands_data()
     QTest::newRow("configured raw timing, remote frames carry their length") << QByteArray("O\rr7FF3\rR1FFFFFFF0\rt0000\r") << ok
         << QByteArray("\r\r\r\r") << fixedBytes(0x7ff, std, hex("00 00 00"), true) + fixedBytes(0x1fffffff, ext, {}, true)
                                         + fixedBytes(0, std) << QByteArray("11/1/4 mode 0 on;");
+    QTest::newRow("bit 31 of an extended identifier dropped") << QByteArray("O\rT923456780\rR800000001\rTA00000000\rTFFFFFFFF0\r")
+        << ok << QByteArray("\r\r\r\a!\a!") << fixedBytes(0x12345678, ext) + fixedBytes(0, ext, hex("00"), true)
+        << QByteArray("11/1/4 mode 0 on;");
     QTest::newRow("refused frames") << QByteArray("O\rt8000\rT200000000\rt1239\rt12320A\rt1231G0\rr1230AA\rt12\rT1230\r")
-        << ok << QByteArray("\r\a\a\a\a\a\a\a\a") << QByteArray() << QByteArray("11/1/4 mode 0 on;");
+        << ok << QByteArray("\r\a!\a!\a!\a!\a!\a!\a!\a!") << QByteArray() << QByteArray("11/1/4 mode 0 on;");
     QTest::newRow("frames while closed, C twice") << QByteArray("t1230\rO\rC\rC\rt1230\r") << ok
-        << QByteArray("\a\r\r\r\a") << QByteArray() << QByteArray("11/1/4 mode 0 on;");
+        << QByteArray("\a!\r~\r\r\a!") << QByteArray() << QByteArray("11/1/4 mode 0 on;");
     QTest::newRow("S0..S8") << QByteArray("S0\rO\rC\rS1\rO\rC\rS2\rO\rC\rS3\rO\rC\rS4\rO\rC\rS5\rO\rC\rS6\rO\rC\rS7\rO\rC\rS8\rO\r")
-        << ok << QByteArray(26, '\r') << QByteArray()
+        << ok << QByteArray("\r\r~\r").repeated(8) + "\r\r" << QByteArray()
         << QByteArray("speed 10 mode 0 on;speed 9 mode 0 on;speed 8 mode 0 on;speed 7 mode 0 on;speed 6 mode 0 on;"
                       "speed 4 mode 0 on;speed 2 mode 0 on;speed 1 mode 0 on;speed 0 mode 0 on;");
     QTest::newRow("S while open, S9, bad S") << QByteArray("O\rS3\rS9\rS\rS10\rs\r") << ok << QByteArray("\r\a\a\a\a\a")
         << QByteArray() << QByteArray("11/1/4 mode 0 on;");
-    QTest::newRow("a repeated open sends nothing") << QByteArray("O\rO\rL\r") << ok << QByteArray("\r\r\r") << QByteArray()
-        << QByteArray("11/1/4 mode 0 on;");
+    QTest::newRow("an open while open starts afresh, the other mode with its start") << QByteArray("O\rO\rL\rL\rO\r") << ok
+        << QByteArray("\r~\r~\r~\r~\r") << QByteArray()
+        << QByteArray("11/1/4 mode 0 on;11/1/4 mode 2 on;11/1/4 mode 0 on;");
     QTest::newRow("listen-only is silent and sends no frame") << QByteArray("L\rt1230\rC\rO\r") << ok
-        << QByteArray("\r\a\r\r") << QByteArray() << QByteArray("11/1/4 mode 2 on;11/1/4 mode 0 on;");
+        << QByteArray("\r\a!~\r\r") << QByteArray() << QByteArray("11/1/4 mode 2 on;11/1/4 mode 0 on;");
     QTest::newRow("M and A apply at the next open") << QByteArray("M1\rA1\rO\rM0\rA0\rC\rO\rZ1\rZ0\r") << ok
-        << QByteArray(9, '\r') << QByteArray() << QByteArray("11/1/4 mode 2 off;11/1/4 mode 0 on;");
+        << QByteArray("\r\r\r\r\r~\r\r\r\r") << QByteArray() << QByteArray("11/1/4 mode 2 off;11/1/4 mode 0 on;");
     QTest::newRow("malformed switches, unknown commands") << QByteArray("M2\rA\rZ11\rM00000000\rm1\rX\r\rOO\rVV\r") << ok
         << QByteArray(9, '\a') << QByteArray() << QByteArray();
     QTest::newRow("V N") << QByteArray("V\rN\r") << ok << QByteArray("V0120\rNTAVI\r") << QByteArray() << QByteArray();
-    QTest::newRow("queue full: refused, F bit 1 once") << QByteArray("O\rt1230\rF\rF\r") << SendVerdict::QueueFull
-        << QByteArray("\r\aF02\rF00\r") << QByteArray() << QByteArray("11/1/4 mode 0 on;");
+    QTest::newRow("queue full: the frame and the lines after it wait, F bit 1 once")
+        << QByteArray("O\rt1230\rV\rF\rF\r") << SendVerdict::NoRoom << QByteArray("\r|\rV0120\rF02\rF00\r")
+        << fixedBytes(0x123, std) << QByteArray("11/1/4 mode 0 on;");
     QTest::newRow("read-only: refused") << QByteArray("O\rt1230\rF\r") << SendVerdict::ReadOnly
-        << QByteArray("\r\aF00\r") << QByteArray() << QByteArray("11/1/4 mode 0 on;");
+        << QByteArray("\r\a!F00\r") << QByteArray() << QByteArray("11/1/4 mode 0 on;");
     QTest::newRow("overlong line: one error at its end") << "O\r" + QByteArray(200, 't') + "\rt1230\r" + QByteArray(64, 'V') + '\r'
         << ok << QByteArray("\r\a\r\a") << fixedBytes(0x123, std) << QByteArray("11/1/4 mode 0 on;");
     QTest::newRow("\\r\\n endings; a newline inside a line") << QByteArray("O\r\nt1230\r\nN\nV\r") << ok << QByteArray("\r\r\a")
         << fixedBytes(0x123, std) << QByteArray("11/1/4 mode 0 on;");
+    QTest::newRow("a client leaves: closed, its partial line dropped; the next one starts clean")
+        << QByteArray("L\rt12\x04" "C\rS6\rO\rt1230\r\x04\x04") << ok << QByteArray("\r~\r\r\r\r~~")
+        << fixedBytes(0x123, std) << QByteArray("11/1/4 mode 2 on;speed 2 mode 0 on;");
+    QTest::newRow("a client leaves while its frame waits: the frame is sent first")
+        << QByteArray("O\rt1230\r\x04") << SendVerdict::NoRoom << QByteArray("\r|\r~") << fixedBytes(0x123, std)
+        << QByteArray("11/1/4 mode 0 on;");
 }
 
 void TestSlcan::commands()
@@ -92,15 +107,39 @@ void TestSlcan::commands()
     // Whole, and a byte at a time: the same replies.
     for (const int chunk : {int(input.size()), 1}) {
         SlcanSession session(configured);
-        session.setSendGate([&](const CanFrame &) { return verdict; });
+        bool waited = false;
         QByteArray gotAnswers, gotFrames, gotStarts;
-        for (int at = 0; at < input.size(); at += chunk) {
-            for (const SlcanReply &reply : session.feed(input.mid(at, chunk))) {
-                gotAnswers += reply.answer;
-                if (reply.frame)
-                    gotFrames += encodeFixedFrame(*reply.frame);
+        session.setSendToBus([&](const CanFrame &frame) {
+            if (verdict == SendVerdict::NoRoom && !std::exchange(waited, true))
+                return SendVerdict::NoRoom;
+            if (verdict == SendVerdict::ReadOnly)
+                return verdict;
+            gotFrames += encodeFixedFrame(frame);
+            return SendVerdict::Sent;
+        });
+        const auto take = [&](const QList<SlcanReply> &replies) {
+            for (const SlcanReply &reply : replies) {
+                gotAnswers += (reply.dropUnread ? "~" : "") + reply.answer + (reply.refused ? "!" : "");
                 if (reply.start)
                     gotStarts += startText(*reply.start);
+            }
+        };
+        const QList<QByteArray> clients = input.split('\x04');
+        for (qsizetype c = 0; c < clients.size(); ++c) {
+            const QByteArray &bytes = clients.at(c);
+            for (int at = 0; at < bytes.size(); at += chunk) {
+                take(session.feed(bytes.mid(at, chunk)));
+                // What waits at the end of a client that leaves goes on after it has gone.
+                while (session.isWaiting() && (at + chunk < bytes.size() || c + 1 == clients.size())) {
+                    gotAnswers += '|';
+                    take(session.resume());
+                }
+            }
+            if (c + 1 < clients.size())
+                take(session.clientGone());
+            while (session.isWaiting()) {
+                gotAnswers += '|';
+                take(session.resume());
             }
         }
         QCOMPARE(gotAnswers, answers);
@@ -142,7 +181,7 @@ void TestSlcan::receivedFrames()
     const SlcanDelivery delivery = session.received(frame, msecs);
     QCOMPARE(delivery.line, line);
     QCOMPARE(delivery.dropped, line.isNull());
-    QCOMPARE(session.handle(parseSlcanCommand("F")).answer, QByteArray(line.isNull() ? "F01\r" : "F00\r"));
+    QCOMPARE(session.feed("F\r").constFirst().answer, QByteArray(line.isNull() ? "F01\r" : "F00\r"));
 }
 
 QTEST_GUILESS_MAIN(TestSlcan)

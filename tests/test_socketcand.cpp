@@ -20,15 +20,17 @@ private slots:
     void beacon();
 };
 
+// Answers are written with marks: a refused send's reason in brackets, '|'
+// where the session waits for room (the gate has room when it goes on).
 void TestSocketcand::messages_data()
 {
     QTest::addColumn<QByteArray>("input");
-    QTest::addColumn<SendVerdict>("verdict");   // the program's answer to each send
+    QTest::addColumn<SendVerdict>("verdict");   // the program's answer to each send; NoRoom: the first only
     QTest::addColumn<QByteArray>("answers");
     QTest::addColumn<QByteArray>("frames");     // as fixed converter frames
     QTest::addColumn<bool>("closes");
 
-    const auto ok = SendVerdict::Allowed;
+    const auto ok = SendVerdict::Sent;
     const FrameFormat std = FrameFormat::Standard, ext = FrameFormat::Extended;
     const QByteArray open("< open can0 >");
     QTest::newRow("python-can: open, rawmode, sends") << open + "< rawmode >< send 123 3 11 22 33 >< send 7FF 0  >" << ok
@@ -38,17 +40,22 @@ void TestSocketcand::messages_data()
         << fixedBytes(0x123, ext, hex("ff")) + fixedBytes(0x800, ext) + fixedBytes(0x1fffffff, ext) << false;
     QTest::newRow("byte tokens keep their low 8 bits") << open + "< send 1 3 FFFFFF80 7f 0 >" << ok << QByteArray("< ok >")
         << fixedBytes(0x1, std, hex("80 7f 00")) << false;
-    QTest::newRow("refused sends") << "< send 1 0 >< rawmode >" + open + "< send 000000123 0 >< send A0000000 0 >< send 1 9 >"
-                                      "< send 1 2 11 >< send 12G 0 >< send 1 1 000000001 >< send 123 >"
-        << ok << QByteArray("< error no bus open >< error no bus open >< ok >< error identifier longer than 8 digits >"
-                            "< error identifier above 1FFFFFFF >< error length is not 0 to 8 >"
-                            "< error length is not the count of data bytes >< error identifier is not hexadecimal >"
-                            "< error data byte is not 1 to 8 hex digits >< error send needs an identifier and a length >")
+    QTest::newRow("SavvyCAN's signed tokens") << open + "< send -6dcba988 4 5 -1 -80 7f >< send -7FF 0 >< send -0 1 -FFFFFFFF >"
+                                                "< send 1 1 -100000000 >< send - 0 >< send 1 -8 >"
+        << ok << QByteArray("< ok >(identifier above 1FFFFFFF)(data byte is not 1 to 8 hex digits)"
+                            "(identifier is not hexadecimal)(length is not 0 to 8)")
+        << fixedBytes(0x12345678, ext, hex("05 ff 80 7f")) + fixedBytes(0, std, hex("01")) << false;
+    QTest::newRow("refused sends are not answered") << "< send 1 0 >< rawmode >" + open + "< send 000000123 0 >< send A0000000 0 >"
+                                      "< send 1 9 >< send 1 2 11 >< send 12G 0 >< send 1 1 000000001 >< send 123 >< echo >"
+        << ok << QByteArray("(no bus open)< error no bus open >< ok >(identifier longer than 8 digits)"
+                            "(identifier above 1FFFFFFF)(length is not 0 to 8)(length is not the count of data bytes)"
+                            "(identifier is not hexadecimal)(data byte is not 1 to 8 hex digits)"
+                            "(send needs an identifier and a length)< echo >")
         << QByteArray() << false;
     QTest::newRow("read-only") << open + "< send 1 0 >" << SendVerdict::ReadOnly
-        << QByteArray("< ok >< error the bus is read-only >") << QByteArray() << false;
-    QTest::newRow("send queue full") << open + "< send 1 0 >" << SendVerdict::QueueFull
-        << QByteArray("< ok >< error send queue full >") << QByteArray() << false;
+        << QByteArray("< ok >(the bus is read-only)") << QByteArray() << false;
+    QTest::newRow("send queue full: the send and the messages after it wait") << open + "< send 1 0 >< echo >"
+        << SendVerdict::NoRoom << QByteArray("< ok >|< echo >") << fixedBytes(0x1, std) << false;
     QTest::newRow("echo, modes, unknown; bytes between skipped")
         << QByteArray("x< echo >\r\n< bcmmode >< controlmode >< isotpmode >< hi >< rawmode 1 ><>") << ok
         << QByteArray("< echo >< error unsupported mode >< error unsupported mode >< error unsupported mode >"
@@ -72,16 +79,29 @@ void TestSocketcand::messages()
     // Whole, and a byte at a time: the same replies.
     for (const int chunk : {int(input.size()), 1}) {
         SocketcandSession session("can0");
-        session.setSendGate([&](const CanFrame &) { return verdict; });
+        bool waited = false;
         QByteArray gotAnswers, gotFrames;
+        session.setSendToBus([&](const CanFrame &frame) {
+            if (verdict == SendVerdict::NoRoom && !std::exchange(waited, true))
+                return SendVerdict::NoRoom;
+            if (verdict == SendVerdict::ReadOnly)
+                return verdict;
+            gotFrames += encodeFixedFrame(frame);
+            return SendVerdict::Sent;
+        });
         bool closed = false;
-        for (int at = 0; at < input.size(); at += chunk) {
-            for (const SocketcandReply &reply : session.feed(input.mid(at, chunk))) {
+        const auto take = [&](const QList<SocketcandReply> &replies) {
+            for (const SocketcandReply &reply : replies) {
                 QVERIFY(!closed);
-                gotAnswers += reply.answer;
-                if (reply.frame)
-                    gotFrames += encodeFixedFrame(*reply.frame);
+                gotAnswers += reply.answer + (reply.refusal.isEmpty() ? QByteArray() : '(' + reply.refusal + ')');
                 closed = reply.close;
+            }
+        };
+        for (int at = 0; at < input.size(); at += chunk) {
+            take(session.feed(input.mid(at, chunk)));
+            while (session.isWaiting()) {
+                gotAnswers += '|';
+                take(session.resume());
             }
         }
         QCOMPARE(gotAnswers, answers);

@@ -20,18 +20,14 @@ Bridge::Bridge(const BridgeOptions &o, QObject *parent)
 {
     connect(&session, &ConverterSession::frameReceived, this, &Bridge::fromBus);
     connect(&session, &ConverterSession::lost, this, &Bridge::portLost);
+    connect(&session, &ConverterSession::roomAvailable, this, [this] {
+        turns.serve([this] { return session.hasRoom(); });
+    });
 }
 
 Bridge::~Bridge()
 {
     stop();
-}
-
-SendVerdict Bridge::gate(const CanFrame &) const
-{
-    if (options.readOnly)
-        return SendVerdict::ReadOnly;
-    return session.hasRoom() ? SendVerdict::Allowed : SendVerdict::QueueFull;
 }
 
 bool Bridge::start(QString *why)
@@ -42,10 +38,11 @@ bool Bridge::start(QString *why)
         return false;
     }
     session.start(options.start);
-    const SendGate sendGate = [this](const CanFrame &frame) { return gate(frame); };
     QStringList lines;
     if (options.slcan) {
-        slcan = std::make_unique<SlcanFace>(options.start, sendGate);
+        slcan = std::make_unique<SlcanFace>(options.start, [this](const CanFrame &frame) {
+            return fromFace(frame, nullptr, slcan.get());
+        }, turns);
         if (!slcan->open(&reason)) {
             *why = QStringLiteral("slcan: %1").arg(reason);
             return false;
@@ -55,19 +52,17 @@ bool Bridge::start(QString *why)
             return false;
         }
         connect(slcan.get(), &SlcanFace::startRequested, &session, &ConverterSession::start);
-        connect(slcan.get(), &SlcanFace::frameSent, this,
-                [this](const CanFrame &frame) { fromFace(frame, nullptr, slcan.get()); });
         lines << QStringLiteral("SLCAN %1").arg(slcan->serialPath());
     }
     if (options.socketcand) {
-        socketcand = std::make_unique<SocketcandFace>(options.name, sendGate);
+        socketcand = std::make_unique<SocketcandFace>(options.name, [this](const CanFrame &frame, const QObject *origin) {
+            return fromFace(frame, origin, socketcand.get());
+        }, turns);
         if (!socketcand->listen(options.address, options.tcpPort, &reason)) {
             *why = QStringLiteral("cannot listen on %1:%2: %3")
                        .arg(options.address.toString()).arg(options.tcpPort).arg(reason);
             return false;
         }
-        connect(socketcand.get(), &SocketcandFace::frameSent, this,
-                [this](const CanFrame &frame, const QObject *origin) { fromFace(frame, origin, socketcand.get()); });
         if (!options.address.isLoopback()) {
             std::fprintf(stderr, options.readOnly
                 ? "tavicon-bridge: warning: whoever reaches %s can read the bus\n"
@@ -113,10 +108,18 @@ void Bridge::fromBus(const CanFrame &frame, qint64 usecsSinceEpoch)
         ++captureDropped;
 }
 
-void Bridge::fromFace(const CanFrame &frame, const QObject *origin, const QObject *face)
+SendVerdict Bridge::fromFace(const CanFrame &frame, const QObject *origin, const QObject *face)
 {
+    if (options.readOnly)
+        return SendVerdict::ReadOnly;
+    if (!session.hasRoom())
+        return SendVerdict::NoRoom;
     if (!session.send(frame))
-        return;                     // the gate has let it through: does not happen
+        return SendVerdict::ReadOnly;   // the protocols' rules make frames the converter takes
+    // In the loopback modes the converter's echo, read from the bus, is the
+    // one copy every face gets, the sender included.
+    if (session.echoesSentFrames())
+        return SendVerdict::Sent;
     const qint64 now = currentUsecsSinceEpoch();
     if (slcan && face != slcan.get())
         slcan->deliver(frame, now);
@@ -126,6 +129,7 @@ void Bridge::fromFace(const CanFrame &frame, const QObject *origin, const QObjec
         capture->add(frame, now);
     if (pcap)
         pcap->add(frame, now);
+    return SendVerdict::Sent;
 }
 
 void Bridge::stop()

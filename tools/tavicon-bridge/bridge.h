@@ -7,7 +7,8 @@
 #include "bridgeoptions.h"
 #include "console/serialendlink.h"
 #include "convertersession.h"
-#include "interop/sendgate.h"
+#include "interop/sendtobus.h"
+#include "sendturns.h"
 
 class CandumpCapture;
 class SlcanFace;
@@ -33,13 +34,14 @@ signals:
     void portLost(const QString &reason);
 
 private:
-    SendVerdict gate(const CanFrame &frame) const;
     void fromBus(const CanFrame &frame, qint64 usecsSinceEpoch);
-    // A frame a face sent: to the bus, then to the others as seen on the bus.
-    void fromFace(const CanFrame &frame, const QObject *origin, const QObject *face);
+    // A frame a face's client sent: to the bus, then to the others as seen on
+    // the bus, unless read-only or the send queue has no room.
+    SendVerdict fromFace(const CanFrame &frame, const QObject *origin, const QObject *face);
 
     BridgeOptions options;
     ConverterSession session;
+    SendTurns turns;
     std::unique_ptr<SlcanFace> slcan;
     std::unique_ptr<SocketcandFace> socketcand;
     std::unique_ptr<CandumpCapture> capture;

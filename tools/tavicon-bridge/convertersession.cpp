@@ -33,6 +33,10 @@ ConverterSession::ConverterSession(QObject *parent)
     : QObject(parent)
 {
     connect(&port, &QSerialPort::readyRead, this, &ConverterSession::readAvailable);
+    connect(&port, &QSerialPort::bytesWritten, this, [this] {
+        if (hasRoom())
+            emit roomAvailable();
+    });
     quietTimer.setSingleShot(true);
     quietTimer.setInterval(ConverterQuietMs);
     connect(&quietTimer, &QTimer::timeout, this, &ConverterSession::flushQuietLine);
@@ -75,6 +79,11 @@ void ConverterSession::start(const SetStartSettings &settings)
 bool ConverterSession::hasRoom() const
 {
     return port.isOpen() && sendQueueHasRoom(port.bytesToWrite(), port.baudRate());
+}
+
+bool ConverterSession::echoesSentFrames() const
+{
+    return current.modeIndex == 1 || current.modeIndex == 3;   // loopback, loopback and silent
 }
 
 bool ConverterSession::send(const CanFrame &frame)

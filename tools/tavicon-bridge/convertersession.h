@@ -32,6 +32,8 @@ public:
 
     // Whether one more frame may be queued: no more than baud/100 bytes wait.
     bool hasRoom() const;
+    // Whether the converter, in its current mode, echoes the frames it is sent.
+    bool echoesSentFrames() const;
     // Encodes and queues one frame; false (nothing written) without room or
     // when the frame cannot be encoded (more than 8 data bytes, the "other" format).
     bool send(const CanFrame &frame);
@@ -45,6 +47,8 @@ signals:
     void frameReceived(const CanFrame &frame, qint64 usecsSinceEpoch);
     // The converter is gone (unplugged); the port has been closed.
     void lost(const QString &reason);
+    // Bytes went out to the converter and the send queue has room.
+    void roomAvailable();
 
 private:
     class Dispatch;

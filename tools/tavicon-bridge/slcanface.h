@@ -7,16 +7,21 @@
 #include "console/ptyline.h"
 #include "interop/slcan.h"
 
+class SendTurns;
+
 // The bridge as an slcan adapter on a pseudo-terminal that stays open for the
-// whole run, so a client may close and reopen it.
+// whole run, so a client may close and reopen it. When the last client closes
+// it, the adapter acts as if it were unplugged and plugged in again.
 class SlcanFace : public QObject
 {
     Q_OBJECT
 public:
-    SlcanFace(const SetStartSettings &configured, SendGate gate, QObject *parent = nullptr);
+    // Frames the client sends go to `sendToBus`.
+    SlcanFace(const SetStartSettings &configured, SendToBus sendToBus, SendTurns &turns, QObject *parent = nullptr);
+    ~SlcanFace() override;
 
     bool open(QString *why);
-    QString serialPath() const { return line ? line->serialPath() : QString(); }
+    QString serialPath() const { return pty ? pty->serialPath() : QString(); }
     // Closes the pty: a client reading it sees a hang-up.
     void hangUp();
 
@@ -29,15 +34,14 @@ public:
 signals:
     // The client opened the bus: one set-and-start for the converter.
     void startRequested(const SetStartSettings &settings);
-    // A frame the client sent that the gate let through, for the bus.
-    void frameSent(const CanFrame &frame);
 
 private:
-    void received(const QByteArray &bytes);
+    void clientBytes(const QByteArray &bytes);
+    void act(const QList<SlcanReply> &replies);
 
-    std::unique_ptr<PtyLine> line;
+    std::unique_ptr<PtyLine> pty;
     SlcanSession session;
-    SlcanLineSplitter splitter;
+    SendTurns &turns;
     qint64 dropped = 0;
     qint64 refused = 0;
 };

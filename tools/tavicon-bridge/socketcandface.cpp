@@ -6,30 +6,44 @@
 #include <QTcpSocket>
 #include <QUdpSocket>
 
+#include "refusallog.h"
+#include "sendturns.h"
+
 namespace {
 // What may wait for a client that does not read before its frames are dropped.
 constexpr qint64 MaxQueuedBytes = 1024 * 1024;
 // python-can reads the answer to rawmode on its own: frames wait this long.
 constexpr int RawModeHoldMs = 100;
 constexpr int BeaconIntervalMs = 3000;
+// What is read from a client ahead of the messages handled: while its sends
+// wait for room, the rest stays in the kernel and holds its writer back.
+constexpr qint64 ReadBufferBytes = 64 * 1024;
 }
 
 struct SocketcandFace::Client
 {
-    explicit Client(const QByteArray &busName) : session(busName) {}
+    Client(const QByteArray &busName, QTcpSocket *s)
+        : socket(s)
+        , session(busName)
+        , refusals(QStringLiteral("socketcand client %1:%2").arg(s->peerAddress().toString()).arg(s->peerPort()))
+    {
+    }
 
-    QTcpSocket *socket = nullptr;
+    QTcpSocket *socket;
     SocketcandSession session;
-    SocketcandSplitter splitter;
+    RefusalLog refusals;
     QTimer hold;                 // running: frames are kept in `held`
     QList<QByteArray> held;
     qint64 heldBytes = 0;
+    bool left = false;           // the client has closed; what it sent is still handled
+    bool removed = false;        // deleted at the next turn of the event loop
 };
 
-SocketcandFace::SocketcandFace(const QString &name, SendGate sendGate, QObject *parent)
+SocketcandFace::SocketcandFace(const QString &name, SendToBus send, SendTurns &sendTurns, QObject *parent)
     : QObject(parent)
     , busName(name)
-    , gate(std::move(sendGate))
+    , sendToBus(std::move(send))
+    , turns(sendTurns)
     , server(new QTcpServer(this))
 {
     connect(server, &QTcpServer::newConnection, this, &SocketcandFace::accept);
@@ -61,6 +75,7 @@ void SocketcandFace::closeAll()
     beaconTimer.stop();
     server->close();
     for (Client *client : std::as_const(clients)) {
+        turns.forget(client);
         client->socket->disconnect(this);
         client->socket->abort();
         client->socket->deleteLater();
@@ -72,15 +87,15 @@ void SocketcandFace::closeAll()
 void SocketcandFace::accept()
 {
     while (QTcpSocket *socket = server->nextPendingConnection()) {
-        auto *client = new Client(busName.toUtf8());
-        client->socket = socket;
+        auto *client = new Client(busName.toUtf8(), socket);
         socket->setSocketOption(QAbstractSocket::LowDelayOption, 1);
-        client->session.setSendGate(gate);
+        socket->setReadBufferSize(ReadBufferBytes);
+        client->session.setSendToBus([this, socket](const CanFrame &frame) { return sendToBus(frame, socket); });
         client->hold.setSingleShot(true);
         client->hold.setInterval(RawModeHoldMs);
         connect(&client->hold, &QTimer::timeout, this, [this, client] { release(client); });
         connect(socket, &QTcpSocket::readyRead, this, [this, client] { readClient(client); });
-        connect(socket, &QTcpSocket::disconnected, this, [this, client] { drop(client); });
+        connect(socket, &QTcpSocket::disconnected, this, [this, client] { clientLeft(client); });
         clients.append(client);
         socket->write(SocketcandAnswer::hi());
     }
@@ -88,28 +103,41 @@ void SocketcandFace::accept()
 
 void SocketcandFace::readClient(Client *client)
 {
-    const QByteArray bytes = client->socket->readAll();
-    if (client->socket->state() != QAbstractSocket::ConnectedState)
-        return;                     // closing: nothing more is read
-    const SocketcandSplitter::Result split = client->splitter.feed(bytes);
-    for (const QByteArray &message : split.messages) {
-        const SocketcandCommand command = parseSocketcandCommand(message);
-        const SocketcandReply reply = client->session.handle(command);
-        if (command.kind == SocketcandCommandKind::Send && !reply.frame)
-            ++refused;
-        if (!reply.answer.isEmpty())
+    // A waiting client is read again when its turn comes.
+    while (!client->removed && !client->session.isWaiting() && client->socket->bytesAvailable() > 0) {
+        if (!act(client, client->session.feed(client->socket->readAll())))
+            return;
+    }
+}
+
+bool SocketcandFace::act(Client *client, const QList<SocketcandReply> &replies)
+{
+    for (const SocketcandReply &reply : replies) {
+        if (!reply.answer.isEmpty() && !client->left)
             client->socket->write(reply.answer);
+        if (!reply.refusal.isEmpty()) {
+            ++refused;
+            client->refusals.refused(reply.refusal);
+        }
         if (reply.rawModeStarted)
             client->hold.start();
-        if (reply.frame)
-            emit frameSent(*reply.frame, client->socket);
         if (reply.close) {
-            client->socket->disconnectFromHost();
-            return;
+            if (client->left)
+                remove(client);
+            else
+                client->socket->disconnectFromHost();      // may remove the client at once
+            return !client->removed;
         }
     }
-    if (split.overlong)
-        client->socket->disconnectFromHost();
+    if (client->session.isWaiting()) {
+        turns.wait(client, [this, client] {
+            if (act(client, client->session.resume()) && !client->left)
+                readClient(client);
+        });
+    } else if (client->left) {
+        remove(client);
+    }
+    return !client->removed;
 }
 
 void SocketcandFace::release(Client *client)
@@ -120,11 +148,27 @@ void SocketcandFace::release(Client *client)
     client->heldBytes = 0;
 }
 
-void SocketcandFace::drop(Client *client)
+// The client has closed: what it sent before is all in the socket's buffer.
+void SocketcandFace::clientLeft(Client *client)
 {
+    if (client->left)
+        return;
+    client->left = true;
+    act(client, client->session.feed(client->socket->readAll()));
+}
+
+void SocketcandFace::remove(Client *client)
+{
+    if (client->removed)
+        return;
+    client->removed = true;
+    turns.forget(client);
     clients.removeOne(client);
+    client->hold.stop();
+    client->socket->disconnect(this);
     client->socket->deleteLater();
-    delete client;
+    // Callers up the stack still look at it.
+    QMetaObject::invokeMethod(this, [client] { delete client; }, Qt::QueuedConnection);
 }
 
 void SocketcandFace::queue(Client *client, const QByteArray &message)

@@ -12,14 +12,19 @@
 class QTcpServer;
 class QTcpSocket;
 class QUdpSocket;
+class SendTurns;
 
 // The bridge as a socketcand server: any number of clients, each with its own
-// session, queue and raw-mode hold.
+// session, queue and raw-mode hold. A client that waits for room in the send
+// queue is not read meanwhile; one that leaves has its last sends taken first.
 class SocketcandFace : public QObject
 {
     Q_OBJECT
 public:
-    SocketcandFace(const QString &busName, SendGate gate, QObject *parent = nullptr);
+    // A frame from a client, with the client's socket as its origin.
+    using SendToBus = std::function<SendVerdict(const CanFrame &frame, const QObject *origin)>;
+    // Frames clients send go to `sendToBus`.
+    SocketcandFace(const QString &busName, SendToBus sendToBus, SendTurns &turns, QObject *parent = nullptr);
     ~SocketcandFace() override;
 
     bool listen(const QHostAddress &address, quint16 port, QString *why);
@@ -35,21 +40,21 @@ public:
     qint64 framesDropped() const { return dropped; }
     qint64 framesRefused() const { return refused; }
 
-signals:
-    // A frame a client sent that the gate let through; `origin` identifies it.
-    void frameSent(const CanFrame &frame, const QObject *origin);
-
 private:
     struct Client;
     void accept();
     void readClient(Client *client);
+    // Acts on a client's replies; false when the client is gone for good.
+    bool act(Client *client, const QList<SocketcandReply> &replies);
     void release(Client *client);
-    void drop(Client *client);
+    void clientLeft(Client *client);
+    void remove(Client *client);
     void queue(Client *client, const QByteArray &message);
     void sendBeacon();
 
     QString busName;
-    SendGate gate;
+    SendToBus sendToBus;
+    SendTurns &turns;
     QTcpServer *server;
     QList<Client *> clients;
     QUdpSocket *beaconSocket = nullptr;
