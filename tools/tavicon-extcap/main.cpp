@@ -7,6 +7,7 @@
 #include <QDir>
 #include <QLoggingCategory>
 #include <QSerialPortInfo>
+#include <QUrl>
 #include <csignal>
 #include <cstdio>
 
@@ -32,12 +33,12 @@ void print(const QByteArray &text)
     std::fflush(stdout);
 }
 
-// The README as installed beside this program's folder, lib/<arch>/wireshark/extcap/.
+// The README as installed, found from the folder this program is installed in
+// (a link to it resolved): the relative path holds for any prefix.
 QString helpUrl()
 {
-    const QString readme = QDir::cleanPath(QCoreApplication::applicationDirPath()
-                                           + QStringLiteral("/../../../../share/doc/tavicon/README.md"));
-    return QStringLiteral("file://") + readme;
+    const QString readme = QCoreApplication::applicationDirPath() + QStringLiteral("/" TAVICON_README_FROM_EXTCAP);
+    return QUrl::fromLocalFile(QDir::cleanPath(readme)).toString(QUrl::FullyEncoded);
 }
 
 // The system's serial ports, then the stable names of USB adapters.
