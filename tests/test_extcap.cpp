@@ -6,6 +6,7 @@
 #include <QtTest>
 
 #include "emulatorprocess.h"
+#include "interop/pcap.h"
 #include "support/tshark.h"
 
 class TestExtcap : public QObject
@@ -16,6 +17,7 @@ private slots:
     void initTestCase();
     void tsharkCaptures_data();
     void tsharkCaptures();
+    void tsharkShowsRefusal();
     void refusals_data();
     void refusals();
 
@@ -51,12 +53,15 @@ QProcess *TestExtcap::tshark(const QStringList &arguments)
 
 void TestExtcap::tsharkCaptures_data()
 {
+    QTest::addColumn<QString>("portPreference");    // set to the emulator's port
     QTest::addColumn<QStringList>("options");
     QTest::addColumn<QString>("format");
     QTest::addColumn<QString>("setStart");          // as the emulator reports it
-    QTest::newRow("defaults, standard frames") << QStringList() << "std"
+    QTest::newRow("defaults, standard frames") << "port" << QStringList() << "std"
         << "RX SETSTART code=02 bytes=aa55020301000000000000000000010000000007";
-    QTest::newRow("variable framing, listen-only, 250k, extended frames")
+    QTest::newRow("typed path over the listed port") << "portpath" << QStringList{"-o", "extcap.tavicon.port:/dev/no-such-port"}
+        << "std" << "RX SETSTART code=02 bytes=aa55020301000000000000000000010000000007";
+    QTest::newRow("variable framing, listen-only, 250k, extended frames") << "port"
         << QStringList{"-o", "extcap.tavicon.framing:variable", "-o", "extcap.tavicon.listenonly:true",
                        "-o", "extcap.tavicon.bitrate:250000"} << "ext"
         << "RX SETSTART code=12 bytes=aa5512050100000000000000000201000000001b";
@@ -64,13 +69,14 @@ void TestExtcap::tsharkCaptures_data()
 
 void TestExtcap::tsharkCaptures()
 {
+    QFETCH(QString, portPreference);
     QFETCH(QStringList, options);
     QFETCH(QString, format);
     QFETCH(QString, setStart);
     EmulatorProcess emulator;
     QVERIFY(emulator.isRunning());
     const int count = 50;
-    QProcess *capture = tshark(QStringList{"-i", "tavicon", "-o", "extcap.tavicon.port:" + emulator.portName(),
+    QProcess *capture = tshark(QStringList{"-i", "tavicon", "-o", "extcap.tavicon." + portPreference + ':' + emulator.portName(),
                                            "-c", QString::number(count)} + options + tsharkCanFields());
     QCOMPARE(emulator.waitForLine("RX SETSTART", 30000), setStart);
     // Identifiers 0, 1, ...; the data holds the frame's number, low byte first.
@@ -83,6 +89,17 @@ void TestExtcap::tsharkCaptures()
         const QString data = QString::number(i, 16).rightJustified(2, '0') + QString(14, '0');
         QCOMPARE(lines.at(i), QStringList({QString::number(i), format == "ext" ? "1" : "0", "0", "8", data}).join('\t'));
     }
+    const QByteArray err = capture->readAllStandardError();         // shown by Wireshark as an error
+    QVERIFY2(!err.contains("Error by extcap pipe"), err.constData());
+}
+
+// Refused before the capture starts: tshark ends with the reason as its only error.
+void TestExtcap::tsharkShowsRefusal()
+{
+    QProcess *capture = tshark({"-i", "tavicon", "-o", "extcap.tavicon.port:/dev/no-such-port"});
+    QVERIFY(capture->waitForFinished(30000));
+    const QStringList errors = QString::fromUtf8(capture->readAllStandardError()).split('\n').filter(QRegularExpression("^tshark: "));
+    QCOMPARE(errors, QStringList{"tshark: Error by extcap pipe: tavicon-extcap: cannot open /dev/no-such-port: No such file or directory"});
 }
 
 void TestExtcap::refusals_data()
@@ -103,6 +120,9 @@ void TestExtcap::refusals_data()
                                     << "tavicon-extcap: capture filters are not supported";
     QTest::newRow("missing port") << capture + QStringList{"--port", "/dev/no-such-port"}
                                   << "tavicon-extcap: cannot open /dev/no-such-port: No such file or directory";
+    QTest::newRow("unknown option in a capture") << capture + QStringList{"--port", "/dev/null", "--speed"}
+                                                 << "tavicon-extcap: Unknown option 'speed'.";
+    QTest::newRow("capture without a fifo") << QStringList{"--capture", "--extcap-interface", "tavicon"} << "tavicon-extcap: --fifo is missing";
 }
 
 void TestExtcap::refusals()
@@ -110,14 +130,18 @@ void TestExtcap::refusals()
     QFETCH(QStringList, arguments);
     QFETCH(QString, err);
     QTemporaryDir dir;
+    QFile fifo(dir.filePath("fifo"));                // a plain file stands in: the extcap creates none
+    QVERIFY(fifo.open(QIODevice::ReadWrite));
     QProcess extcap;
     extcap.setWorkingDirectory(dir.path());
     extcap.start(TAVICON_EXTCAP, arguments);
     QVERIFY(extcap.waitForFinished(10000));
+    QCOMPARE(fifo.readAll(), arguments.contains("--fifo") ? pcapFileHeader() : QByteArray());   // before any refusal
     QCOMPARE(extcap.exitStatus(), QProcess::NormalExit);
     QCOMPARE(extcap.exitCode(), 1);
     const QString message = QString::fromUtf8(extcap.readAllStandardError());
     QVERIFY2(message.startsWith(err), qPrintable(message));
+    QCOMPARE(message.contains("Try 'tavicon-extcap --help'"), !arguments.contains("--capture"));
     QCOMPARE(extcap.readAllStandardOutput(), QByteArray());
 }
 

@@ -32,13 +32,18 @@ void TestPackage::listsProgramsEntryIconsAndDependencies()
     QVERIFY(!multiarch.isEmpty());
     for (const QString &path : QStringList{"bin/tavicon", "bin/converter-emulator", "bin/tavicon-log", "bin/tavicon-bridge",
                                "lib/" + multiarch + "/wireshark/extcap/tavicon-extcap",
-                               "share/applications/tavicon.desktop",
+                               "share/applications/tavicon.desktop", "share/doc/tavicon/README.md",
                                "share/icons/hicolor/16x16/apps/tavicon.png", "share/icons/hicolor/32x32/apps/tavicon.png",
                                "share/icons/hicolor/48x48/apps/tavicon.png"}) {
         const QRegularExpression file("^-\\S+ \\S+ +[1-9]\\d* .* \\./usr/" + QRegularExpression::escape(path) + '$',
                                       QRegularExpression::MultilineOption);
         QVERIFY2(file.match(listing).hasMatch(), qPrintable(path + " missing from\n" + listing));
     }
+    // The extcap's help link, unpacked anywhere, is the README unpacked with it.
+    output("dpkg-deb", {"-x", dir.filePath(packages.first()), dir.path()});
+    const QString interfaces = output(dir.filePath("usr/lib/" + multiarch + "/wireshark/extcap/tavicon-extcap"), {"--extcap-interfaces"});
+    QVERIFY2(interfaces.contains("{help=" + QUrl::fromLocalFile(dir.filePath("usr/share/doc/tavicon/README.md")).toString(QUrl::FullyEncoded) + '}'),
+             qPrintable(interfaces));
     const QString info = output("dpkg-deb", {"--info", dir.filePath(packages.first())});
     const auto field = [&](const char *name) {
         return QRegularExpression(QStringLiteral("^ %1: (.*)$").arg(name), QRegularExpression::MultilineOption)

@@ -2,6 +2,8 @@
 
 #include <QCommandLineParser>
 
+#include <algorithm>
+
 #include "canconfig/bittiming.h"
 #include "sessionconfig.h"
 
@@ -38,10 +40,18 @@ bool parseExtcapArguments(const QStringList &arguments, ExtcapRequest *r, QStrin
     // Wireshark names its version (--extcap-version=4.0) with --extcap-interfaces.
     const QCommandLineOption wireshark = valued("extcap-version"), interface = valued("extcap-interface"),
         fifo = valued("fifo"), filter = valued("extcap-capture-filter"), port = valued("port"),
-        portBaud = valued("port-baud"), bitrate = valued("bitrate"), framing = valued("framing");
+        portPath = valued("port-path"), portBaud = valued("port-baud"), bitrate = valued("bitrate"),
+        framing = valued("framing");
     parser.addOptions({interfaces, dlts, config, capture, help, version, listenOnly, wireshark, interface, fifo,
-                       filter, port, portBaud, bitrate, framing});
-    if (!parser.parse(arguments)) {
+                       filter, port, portPath, portBaud, bitrate, framing});
+    const bool parsed = parser.parse(arguments);
+    // Wireshark reads a capture's standard error only once the pcap header has
+    // come through the fifo, so the fifo is known even when the rest is refused.
+    if (parser.isSet(capture)) {
+        r->kind = ExtcapRequest::Capture;
+        r->fifo = parser.value(fifo);
+    }
+    if (!parsed) {
         *why = parser.errorText();
         return false;
     }
@@ -55,7 +65,8 @@ bool parseExtcapArguments(const QStringList &arguments, ExtcapRequest *r, QStrin
     int given = 0;
     for (const auto &[option, kind] : kinds) {
         if (parser.isSet(*option)) {
-            r->kind = kind;
+            if (!parser.isSet(capture))
+                r->kind = kind;
             ++given;
         }
     }
@@ -79,18 +90,19 @@ bool parseExtcapArguments(const QStringList &arguments, ExtcapRequest *r, QStrin
     if (r->kind != ExtcapRequest::Capture)
         return true;
 
-    if (!extcapFilterText(r->filter).isEmpty()) {
-        *why = QString::fromUtf8(extcapFilterText(r->filter).trimmed());
-        return false;
-    }
-    r->fifo = parser.value(fifo);
     if (r->fifo.isEmpty()) {
         *why = QStringLiteral("--fifo is missing");
         return false;
     }
-    r->port = parser.value(port);
+    if (!extcapFilterText(r->filter).isEmpty()) {
+        *why = QString::fromUtf8(extcapFilterText(r->filter).trimmed());
+        return false;
+    }
+    // A typed path holds a port the selector cannot list.
+    r->port = parser.value(portPath).isEmpty() ? parser.value(port) : parser.value(portPath);
     if (r->port.isEmpty()) {
-        *why = QStringLiteral("no serial port given: choose the converter's port in the interface's options (--port)");
+        *why = QStringLiteral("no serial port given: choose the converter's port in the interface's options "
+                              "(--port, or --port-path for one not listed)");
         return false;
     }
     if (parser.isSet(portBaud) && !applyPortBaudText(parser.value(portBaud), &r->portBaud, why))
@@ -113,14 +125,19 @@ QByteArray extcapHelpText()
 {
     return "Usage: tavicon-extcap --extcap-interfaces | --extcap-dlts --extcap-interface tavicon\n"
            "       | --extcap-config --extcap-interface tavicon\n"
-           "       | --capture --extcap-interface tavicon --fifo PATH --port PATH [--port-baud N]\n"
-           "         [--bitrate N] [--framing fixed|variable] [--listen-only]\n"
+           "       | --capture --extcap-interface tavicon --fifo PATH --port PATH|--port-path PATH\n"
+           "         [--port-baud N] [--bitrate N] [--framing fixed|variable] [--listen-only]\n"
            "\n"
            "Wireshark's capture interface \"tavicon\" for the Tavicon USB-to-CAN converter. Wireshark\n"
            "and tshark run it from their extcap folder. A capture configures the converter with one\n"
            "set-and-start (--bitrate in bit/s, default 500000; --listen-only: silent mode, the\n"
            "converter does not acknowledge frames), then writes a pcap of link type 227 (SocketCAN)\n"
-           "to the fifo, one record per frame, until SIGINT or SIGTERM.\n"
+           "to the fifo, one record per frame, until SIGINT or SIGTERM. --port-path, when not empty,\n"
+           "names a port that --port's list does not hold (a pseudo-terminal, a udev link).\n"
+           "\n"
+           "A capture writes the pcap header before it checks anything else: Wireshark reads standard\n"
+           "error only after it. Standard error stays empty unless the capture fails or frames are\n"
+           "lost (frames a SocketCAN record cannot carry, frames the reader did not take).\n"
            "\n"
            "Exit status: 0 ended by a signal or by the reader, 1 a usage error, a port that cannot\n"
            "be opened or a converter lost while capturing (the reason on standard error).\n";
@@ -146,29 +163,38 @@ QByteArray extcapFilterText(const QString &filter)
 
 QByteArray extcapConfigText(const QList<ExtcapPort> &ports)
 {
-    QByteArray text = "arg {number=0}{call=--port}{display=Serial port}{type=selector}{required=true}"
-                      "{tooltip=The converter's serial port; a port not listed goes into the preference "
-                      "extcap.tavicon.port}\n";
-    for (const ExtcapPort &p : ports) {
-        const QByteArray path = field(p.path);
+    // The stable name of a USB adapter, else a USB port: never a built-in UART
+    // that merely comes first.
+    const auto isById = [](const ExtcapPort &p) { return p.path.startsWith(QLatin1String("/dev/serial/by-id/")); };
+    auto chosen = std::find_if(ports.cbegin(), ports.cend(), isById);
+    if (chosen == ports.cend())
+        chosen = std::find_if(ports.cbegin(), ports.cend(), [](const ExtcapPort &p) { return p.usb; });
+    QByteArray text = "arg {number=0}{call=--port}{display=Serial port}{type=selector}"
+                      "{tooltip=The converter's serial port}\n";
+    for (auto p = ports.cbegin(); p != ports.cend(); ++p) {
+        const QByteArray path = field(p->path);
         text += "value {arg=0}{value=" + path + "}{display=" + path
-              + (p.description.isEmpty() ? QByteArray() : " (" + field(p.description) + ')') + "}\n";
+              + (p->description.isEmpty() ? QByteArray() : " (" + field(p->description) + ')') + "}{default="
+              + (p == chosen ? "true" : "false") + "}\n";
     }
-    text += "arg {number=1}{call=--port-baud}{display=Port speed}{type=unsigned}{default=2000000}"
+    text += "arg {number=1}{call=--port-path}{display=Other port (path)}{type=string}"
+            "{tooltip=A port the list does not hold, such as a pseudo-terminal or a udev link; "
+            "used instead of the list when not empty}\n";
+    text += "arg {number=2}{call=--port-baud}{display=Port speed}{type=unsigned}{default=2000000}"
             "{tooltip=Speed of the serial port in baud}\n"
-            "arg {number=2}{call=--bitrate}{display=CAN bit rate}{type=selector}"
+            "arg {number=3}{call=--bitrate}{display=CAN bit rate}{type=selector}"
             "{tooltip=The bus speed the converter is set to}\n";
     for (int i = 0; i < BitTimingRowCount; ++i) {
         const BitTimingRow *row = bitTimingRow(i);
         const int rate = tableRate(*row);
-        text += "value {arg=2}{value=" + QByteArray::number(rate) + "}{display=" + row->item + "}{default="
+        text += "value {arg=3}{value=" + QByteArray::number(rate) + "}{display=" + row->item + "}{default="
               + (rate == DefaultBitrate ? "true" : "false") + "}\n";
     }
-    text += "arg {number=3}{call=--framing}{display=Serial framing}{type=radio}"
+    text += "arg {number=4}{call=--framing}{display=Serial framing}{type=radio}"
             "{tooltip=The framing of the converter's serial line}\n"
-            "value {arg=3}{value=fixed}{display=Fixed (20 bytes a frame)}{default=true}\n"
-            "value {arg=3}{value=variable}{display=Variable length}{default=false}\n"
-            "arg {number=4}{call=--listen-only}{display=Listen only}{type=boolflag}{default=false}"
+            "value {arg=4}{value=fixed}{display=Fixed (20 bytes a frame)}{default=true}\n"
+            "value {arg=4}{value=variable}{display=Variable length}{default=false}\n"
+            "arg {number=5}{call=--listen-only}{display=Listen only}{type=boolflag}{default=false}"
             "{tooltip=Silent mode: the converter does not acknowledge frames}\n";
     return text;
 }

@@ -19,12 +19,14 @@ struct ExtcapRequest
     Kind kind = Help;
     QString filter;
     QString fifo;
-    QString port;
+    QString port;                        // --port-path when given, else --port
     qint32 portBaud = 2000000;
     SetStartSettings start;              // the set-and-start of a capture
 };
 
 // Reads the arguments (program name first); false with the reason in `why`.
+// With --capture, `kind` and `fifo` are set even then, so that the refusal
+// can follow a pcap header Wireshark is waiting for.
 bool parseExtcapArguments(const QStringList &arguments, ExtcapRequest *request, QString *why);
 
 QByteArray extcapHelpText();
@@ -39,11 +41,14 @@ struct ExtcapPort
 {
     QString path;
     QString description;
+    bool usb = false;
 };
 
 // The arguments of the interface. The port is a plain selector: Wireshark 4.0
-// drops an argument of a kind it does not know (an editable selector), and
-// takes a port it does not list from its preferences or tshark's -o.
+// drops an argument of a kind it does not know (an editable selector), and its
+// options dialog saves a listed port over one it does not list, so such a port
+// is typed into --port-path. The default is the first /dev/serial/by-id/ name, else
+// the first USB port.
 QByteArray extcapConfigText(const QList<ExtcapPort> &ports);
 
 #endif // TAVICON_EXTCAPOPTIONS_H

@@ -7,6 +7,7 @@
 #include <QDir>
 #include <QLoggingCategory>
 #include <QSerialPortInfo>
+#include <QUrl>
 #include <csignal>
 #include <cstdio>
 
@@ -32,12 +33,12 @@ void print(const QByteArray &text)
     std::fflush(stdout);
 }
 
-// The README as installed beside this program's folder, lib/<arch>/wireshark/extcap/.
+// The README as installed, found from the folder this program is installed in
+// (a link to it resolved): the relative path holds for any prefix.
 QString helpUrl()
 {
-    const QString readme = QDir::cleanPath(QCoreApplication::applicationDirPath()
-                                           + QStringLiteral("/../../../../share/doc/tavicon/README.md"));
-    return QStringLiteral("file://") + readme;
+    const QString readme = QCoreApplication::applicationDirPath() + QStringLiteral("/" TAVICON_README_FROM_EXTCAP);
+    return QUrl::fromLocalFile(QDir::cleanPath(readme)).toString(QUrl::FullyEncoded);
 }
 
 // The system's serial ports, then the stable names of USB adapters.
@@ -48,24 +49,31 @@ QList<ExtcapPort> systemPorts()
         QString description = info.description();
         if (!info.manufacturer().isEmpty() && !description.contains(info.manufacturer()))
             description = (description + QLatin1Char(' ') + info.manufacturer()).trimmed();
-        ports.append({info.systemLocation(), description});
+        ports.append({info.systemLocation(), description, info.hasVendorIdentifier()});
     }
     const QDir byId(QStringLiteral("/dev/serial/by-id"));
     for (const QFileInfo &link : byId.entryInfoList(QDir::System | QDir::Files, QDir::Name))
-        ports.append({link.filePath(), link.symLinkTarget()});
+        ports.append({link.filePath(), link.symLinkTarget(), true});
     return ports;
 }
 
-int capture(const ExtcapRequest &request)
+// `refusal`: why the arguments were refused, told only after the pcap header.
+int capture(const ExtcapRequest &request, const QString &refusal)
 {
-    ConverterSession session;
-    QString why;
-    if (!session.open(request.port, request.portBaud, &why))
-        return fail(QStringLiteral("cannot open %1: %2").arg(request.port, why));
-    // Until Wireshark opens the fifo, SIGTERM ends the program at once.
+    if (request.fifo.isEmpty())
+        return fail(refusal);
+    // Wireshark waits for the pcap header before it reads standard error, so
+    // the fifo comes before anything that can fail. Until Wireshark opens it,
+    // SIGTERM ends the program at once.
     PcapStream stream;
+    QString why;
     if (!stream.open(request.fifo, &why))
         return fail(QStringLiteral("cannot open the fifo %1: %2").arg(request.fifo, why));
+    if (!refusal.isEmpty())
+        return fail(refusal);
+    ConverterSession session;
+    if (!session.open(request.port, request.portBaud, &why))
+        return fail(QStringLiteral("cannot open %1: %2").arg(request.port, why));
     QuitSignals quitSignals;
     session.start(request.start);
 
@@ -106,7 +114,8 @@ int main(int argc, char *argv[])
 
     ExtcapRequest request;
     QString why;
-    if (!parseExtcapArguments(QCoreApplication::arguments(), &request, &why))
+    const bool parsed = parseExtcapArguments(QCoreApplication::arguments(), &request, &why);
+    if (!parsed && request.kind != ExtcapRequest::Capture)
         return fail(why + QStringLiteral("\nTry 'tavicon-extcap --help'."));
     switch (request.kind) {
     case ExtcapRequest::Help:
@@ -130,5 +139,7 @@ int main(int argc, char *argv[])
     case ExtcapRequest::Capture:
         break;
     }
-    return capture(request);
+    // Wireshark shows what a capture writes to standard error as its error:
+    // the reason alone, without the hint at --help.
+    return capture(request, parsed ? QString() : why);
 }

@@ -37,7 +37,13 @@ bool PcapStream::open(const QString &path, QString *why)
     writable = new QSocketNotifier(fd, QSocketNotifier::Write);
     writable->setEnabled(false);
     connect(writable, &QSocketNotifier::activated, this, &PcapStream::writeNow);
-    add(pcapFileHeader());
+    // At once: the reader takes nothing else, standard error included, before it.
+    pending = pcapFileHeader();
+    writeNow();
+    if (fd < 0) {
+        *why = QStringLiteral("its reader closed it");
+        return false;
+    }
     return true;
 }
 

@@ -18,7 +18,7 @@ public:
     ~PcapStream() override;
 
     // Opens `path` for writing (waiting for its reader) and writes the file
-    // header; false with the reason in `why`.
+    // header before it returns; false with the reason in `why`.
     bool open(const QString &path, QString *why);
     void add(const QByteArray &record);
     // Writes what the fifo takes now.
