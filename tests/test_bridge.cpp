@@ -15,7 +15,7 @@
 #include "emulatorprocess.h"
 #include "support/lineprocess.h"
 #include "support/ptypair.h"
-#include "support/serialclient.h"
+#include "support/rawclient.h"
 #include "support/testfiles.h"
 #include "support/tshark.h"
 
@@ -46,21 +46,11 @@ struct Rig
 // Raw bytes written to a face as one client; what came back within `ms`.
 QByteArray exchange(const Rig &rig, const QString &face, const QByteArray &bytes, int ms, bool *closed = nullptr)
 {
-    if (face == "slcan") {
-        SerialClient client(rig.where(face));
-        client.write(bytes);
-        return client.readFor(ms);
-    }
-    QTcpSocket socket;
-    socket.connectToHost(QHostAddress::LocalHost, 29536);
-    if (!socket.waitForConnected(3000))
-        return "<not connected>";
-    socket.write(bytes);
-    QByteArray got;
-    spinUntil([&] { got += socket.readAll(); return false; }, ms);
-    got += socket.readAll();
+    RawClient client(rig.where(face));
+    client.write(bytes);
+    const QByteArray got = client.readFor(ms);
     if (closed)
-        *closed = socket.state() != QAbstractSocket::ConnectedState;
+        *closed = client.isClosed();
     return got;
 }
 
@@ -321,18 +311,10 @@ void TestBridge::burstsReachTheConverterInOrder()
     QVERIFY(rig.ready);
     QStringList expected;
     const QByteArray burst = (face == "slcan" ? QByteArray("O\r") : QByteArray("< open can0 >")) + countingFrames(face, Frames, &expected);
+    RawClient client(rig.where(face));
     QStringList got;
-    if (face == "slcan") {
-        SerialClient client(rig.where(face));
-        QVERIFY(client.write(burst));
-        QVERIFY(spinUntil([&] { got += rig.framesAtConverter(0); return got.size() >= Frames; }, 30000));
-    } else {
-        QTcpSocket socket;
-        socket.connectToHost(QHostAddress::LocalHost, 29536);
-        QVERIFY(socket.waitForConnected(3000));
-        socket.write(burst);
-        QVERIFY(spinUntil([&] { got += rig.framesAtConverter(0); return got.size() >= Frames; }, 30000));
-    }
+    QVERIFY(client.write(burst));
+    QVERIFY(spinUntil([&] { got += rig.framesAtConverter(0); return got.size() >= Frames; }, 30000));
     QCOMPARE(got, expected);
     QCOMPARE(rig.bridge.signalAndWait(SIGTERM), 0);
     QCOMPARE(rig.bridge.lines().constLast(), QStringLiteral("bridge from_bus=0 to_bus=%1 dropped=0 refused=0").arg(Frames));
@@ -346,7 +328,7 @@ void TestBridge::slcanClientThatLeavesIsForgotten()
     QVERIFY(rig.ready);
     QVERIFY(!rig.emulator.waitForLine("RX SETSTART", 3000).isEmpty());      // the bridge's own
     {
-        SerialClient first(rig.where("slcan"));
+        RawClient first(rig.where("slcan"));
         QVERIFY(first.write("L\r"));
         QCOMPARE(rig.emulator.waitForLine("RX SETSTART", 3000),
                  "RX SETSTART code=02 bytes=aa55020101000000000000000002010000000007");     // listen-only
@@ -356,7 +338,7 @@ void TestBridge::slcanClientThatLeavesIsForgotten()
         QVERIFY(first.write("t12"));
     }
     spinEventLoop(100);
-    SerialClient second(rig.where("slcan"));
+    RawClient second(rig.where("slcan"));
     QVERIFY(second.write("C\rS6\rO\rt1230\r"));
     QCOMPARE(second.readFor(300), QByteArray("\r\r\r\r"));
     const QStringList seen = rig.emulator.takeLines();
@@ -371,21 +353,16 @@ void TestBridge::loopbackModeDeliversOnce()
 {
     Rig rig({"--slcan", "--socketcand", "--mode", "loopback"});
     QVERIFY(rig.ready);
-    SerialClient slcan(rig.where("slcan"));
-    QVERIFY(slcan.write("O\r"));
-    QCOMPARE(slcan.readFor(100), QByteArray("\r"));
-    QTcpSocket socket;
-    socket.connectToHost(QHostAddress::LocalHost, 29536);
-    QVERIFY(socket.waitForConnected(3000));
-    socket.write("< open can0 >< rawmode >");
-    spinEventLoop(200);                     // past the hold after rawmode
-    socket.write("< send 1 9 >< send 321 1 5a >");
+    RawClient slcan(rig.where("slcan")), socketcand(rig.where("socketcand"));
+    QVERIFY(slcan.write("O\r") && socketcand.write("< open can0 >< rawmode >"));
+    QCOMPARE(slcan.readFor(200), QByteArray("\r"));          // past the hold after rawmode
+    QVERIFY(socketcand.write("< send 1 9 >< send 321 1 5a >"));
     QCOMPARE(slcan.readFor(300), QByteArray("t32115A\r"));
     QVERIFY(slcan.write("t1230\r"));
     QCOMPARE(slcan.readFor(300), QByteArray("\rt1230\r"));
-    QRegularExpression frames("^< hi >< ok >< ok > < frame 321 \\d+\\.\\d{6} 5A > < frame 123 \\d+\\.\\d{6}  >$");
-    const QByteArray got = socket.readAll();
-    QVERIFY2(frames.match(QString::fromLatin1(got)).hasMatch(), got.constData());
+    const QByteArray got = socketcand.readFor(0);
+    QVERIFY2(QRegularExpression("^< hi >< ok >< ok > < frame 321 \\d+\\.\\d{6} 5A > < frame 123 \\d+\\.\\d{6}  >$")
+                 .match(QString::fromLatin1(got)).hasMatch(), got.constData());
     QCOMPARE(rig.framesAtConverter(0).size(), 2);
 }
 
