@@ -3,7 +3,7 @@
 #include <QList>
 #include <algorithm>
 
-#include "app/textfile.h"
+#include "files/textfile.h"
 #include "canconfig/convertercommands.h"
 
 namespace {

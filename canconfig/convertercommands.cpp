@@ -1,6 +1,6 @@
 #include "canconfig/convertercommands.h"
 
-#include "app/textfile.h"
+#include "files/textfile.h"
 #include "link/canframe.h"
 
 namespace {

@@ -4,7 +4,7 @@
 
 #include <QMessageBox>
 
-#include "app/textfile.h"
+#include "files/textfile.h"
 #include "canconfig/convertercommands.h"
 #include "canconfig/receiveids.h"
 #include "ui_mainwindow.h"

@@ -1,6 +1,6 @@
 #include "canconfig/receiveids.h"
 
-#include "app/textfile.h"
+#include "files/textfile.h"
 #include "canconfig/convertercommands.h"
 
 ReceiveIdList receiveIdsFromRows(const QList<ReceiveIdCell> &rows)

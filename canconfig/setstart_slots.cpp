@@ -2,7 +2,7 @@
 
 #include "app/mainwindow.h"
 
-#include "app/textfile.h"
+#include "files/textfile.h"
 #include "canconfig/bittiming.h"
 #include "canconfig/configfile.h"
 #include "canconfig/convertercommands.h"

@@ -4,7 +4,7 @@
 #include <QByteArray>
 #include <cstdlib>
 
-#include "app/textfile.h"
+#include "files/textfile.h"
 #include "canconfig/configfile.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)

@@ -4,7 +4,7 @@
 
 #include <QtTest>
 
-#include "app/textfile.h"
+#include "files/textfile.h"
 #include "canconfig/bittiming.h"
 #include "canconfig/busstatustext.h"
 #include "canconfig/configfile.h"

@@ -44,6 +44,13 @@ void TestPackage::listsProgramsEntryIconsAndDependencies()
     const QString interfaces = output(dir.filePath("usr/lib/" + multiarch + "/wireshark/extcap/tavicon-extcap"), {"--extcap-interfaces"});
     QVERIFY2(interfaces.contains("{help=" + QUrl::fromLocalFile(dir.filePath("usr/share/doc/tavicon/README.md")).toString(QUrl::FullyEncoded) + '}'),
              qPrintable(interfaces));
+    // The headless programs load neither Qt Gui nor Qt Widgets.
+    for (const QString &program : QStringList{"usr/bin/converter-emulator", "usr/bin/tavicon-log", "usr/bin/tavicon-bridge",
+                                   "usr/lib/" + multiarch + "/wireshark/extcap/tavicon-extcap"}) {
+        const QString libraries = output("ldd", {dir.filePath(program)});
+        QVERIFY2(libraries.contains("libQt6Core.so") && !libraries.contains("libQt6Gui") && !libraries.contains("libQt6Widgets"),
+                 qPrintable(program + '\n' + libraries));
+    }
     const QString info = output("dpkg-deb", {"--info", dir.filePath(packages.first())});
     const auto field = [&](const char *name) {
         return QRegularExpression(QStringLiteral("^ %1: (.*)$").arg(name), QRegularExpression::MultilineOption)

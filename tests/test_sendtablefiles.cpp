@@ -6,7 +6,7 @@
 #include <QTableWidget>
 #include <QtTest>
 
-#include "app/textfile.h"
+#include "files/textfile.h"
 #include "support/windowharness.h"
 #include "support/testfiles.h"
 

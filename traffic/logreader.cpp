@@ -2,7 +2,7 @@
 
 #include <QStringList>
 
-#include "app/textfile.h"
+#include "files/textfile.h"
 #include "traffic/trafficlog.h"
 #include "traffic/traffictext.h"
 #include "txtables/celltext.h"

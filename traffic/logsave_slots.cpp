@@ -13,7 +13,7 @@
 #include <QFileDialog>
 #include <QTimer>
 
-#include "app/textfile.h"
+#include "files/textfile.h"
 #include "traffic/trafficlog.h"
 #include "traffic/traffictext.h"
 #include "ui_mainwindow.h"

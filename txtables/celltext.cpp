@@ -2,7 +2,7 @@
 
 #include <QStringList>
 
-#include "app/textfile.h"
+#include "files/textfile.h"
 
 namespace CellTextFault {
 const QString BadIdentifier = QStringLiteral("ID值错误，请输入16进制数");

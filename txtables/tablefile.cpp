@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "app/textfile.h"
+#include "files/textfile.h"
 
 bool readTableFile(const QString &fileName, int minFields, TableFileRows *rows)
 {

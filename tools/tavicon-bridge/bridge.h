@@ -6,7 +6,7 @@
 
 #include "bridgeoptions.h"
 #include "console/serialendlink.h"
-#include "convertersession.h"
+#include "session/convertersession.h"
 #include "interop/sendtobus.h"
 #include "sendturns.h"
 

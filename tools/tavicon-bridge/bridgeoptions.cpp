@@ -5,7 +5,7 @@
 
 #include "canconfig/bittiming.h"
 #include "interop/socketcand.h"
-#include "sessionconfig.h"
+#include "session/sessionconfig.h"
 
 namespace {
 

@@ -5,7 +5,7 @@
 #include <algorithm>
 
 #include "canconfig/bittiming.h"
-#include "sessionconfig.h"
+#include "session/sessionconfig.h"
 
 namespace {
 

@@ -12,7 +12,7 @@
 #include <cstdio>
 
 #include "console/quitsignals.h"
-#include "convertersession.h"
+#include "session/convertersession.h"
 #include "extcapoptions.h"
 #include "interop/pcap.h"
 #include "pcapstream.h"

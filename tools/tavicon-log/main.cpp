@@ -13,7 +13,7 @@
 #include <unistd.h>
 #endif
 
-#include "app/textfile.h"
+#include "files/textfile.h"
 #include "traffic/logconversion.h"
 
 namespace {

@@ -1,4 +1,4 @@
-#include "app/textfile.h"
+#include "files/textfile.h"
 
 #include <QFile>
 #include <QSaveFile>

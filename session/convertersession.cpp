@@ -1,4 +1,4 @@
-#include "convertersession.h"
+#include "session/convertersession.h"
 
 #include <chrono>
 #include <cerrno>

@@ -1,8 +1,8 @@
-#include "sessionconfig.h"
+#include "session/sessionconfig.h"
 
 #include <QStringList>
 
-#include "app/textfile.h"
+#include "files/textfile.h"
 #include "canconfig/bittiming.h"
 
 namespace {
