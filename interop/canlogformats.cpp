@@ -1,5 +1,7 @@
 #include "interop/canlogformats.h"
 
+#include <algorithm>
+
 namespace {
 
 QByteArray upperHex(quint32 value, int digits)
@@ -7,22 +9,21 @@ QByteArray upperHex(quint32 value, int digits)
     return QByteArray::number(value, 16).toUpper().rightJustified(digits, '0');
 }
 
-// Seconds with six decimals from whole milliseconds, without rounding.
-QByteArray secondsText(qint64 msecs)
+// Seconds with six decimals.
+QByteArray secondsText(qint64 usecs)
 {
-    const bool negative = msecs < 0;
-    const qint64 magnitude = negative ? -msecs : msecs;
-    return (negative ? "-" : "") + QByteArray::number(magnitude / 1000) + '.'
-         + QByteArray::number(magnitude % 1000).rightJustified(3, '0') + "000";
+    const bool negative = usecs < 0;
+    const qint64 magnitude = negative ? -usecs : usecs;
+    return (negative ? "-" : "") + QByteArray::number(magnitude / 1000000) + '.'
+         + QByteArray::number(magnitude % 1000000).rightJustified(6, '0');
 }
 
 } // namespace
 
-QByteArray candumpLine(const QDateTime &time, const QString &channel, const CanFrame &frame)
+QByteArray candumpLine(qint64 usecsSinceEpoch, const QString &channel, const CanFrame &frame)
 {
-    const qint64 msecs = time.toMSecsSinceEpoch();
-    QByteArray line = '(' + QByteArray::number(msecs / 1000).rightJustified(10, '0') + '.'
-                    + QByteArray::number(msecs % 1000 * 1000).rightJustified(6, '0') + ") "
+    QByteArray line = '(' + QByteArray::number(usecsSinceEpoch / 1000000).rightJustified(10, '0') + '.'
+                    + QByteArray::number(usecsSinceEpoch % 1000000).rightJustified(6, '0') + ") "
                     + channel.toUtf8() + ' '
                     + upperHex(frame.identifier, frame.format == FrameFormat::Extended ? 8 : 3) + '#';
     if (frame.remote) {
@@ -33,6 +34,13 @@ QByteArray candumpLine(const QDateTime &time, const QString &channel, const CanF
         line += frame.data.toHex().toUpper();
     }
     return line + '\n';
+}
+
+bool isCandumpChannelName(const QString &name)
+{
+    return !name.isEmpty() && std::all_of(name.cbegin(), name.cend(), [](QChar c) {
+        return c.unicode() > ' ' && c.unicode() <= '~' && c != QLatin1Char('#');
+    });
 }
 
 QByteArray ascHeader(const QDateTime &start)
@@ -54,12 +62,12 @@ QByteArray ascHeader(const QDateTime &start)
          + "no internal events logged\n";
 }
 
-QByteArray ascLine(qint64 msecsSinceStart, bool sent, const CanFrame &frame)
+QByteArray ascLine(qint64 usecsSinceStart, bool sent, const CanFrame &frame)
 {
     QByteArray identifier = QByteArray::number(frame.identifier, 16).toUpper();
     if (frame.format == FrameFormat::Extended)
         identifier += 'x';
-    QByteArray line = secondsText(msecsSinceStart).rightJustified(11, ' ') + " 1  "
+    QByteArray line = secondsText(usecsSinceStart).rightJustified(11, ' ') + " 1  "
                     + identifier.leftJustified(15, ' ') + ' ' + (sent ? "Tx  " : "Rx  ") + ' '
                     + (frame.remote ? 'r' : 'd') + ' ' + QByteArray::number(frame.length);
     if (!frame.remote) {

@@ -33,19 +33,6 @@ QByteArray pcapFileHeader()
     return header;
 }
 
-bool pcapCarries(const CanFrame &frame)
-{
-    switch (frame.format) {
-    case FrameFormat::Standard:
-        return frame.identifier <= 0x7FF && frame.length >= 0 && frame.length <= FixedLayout::MaxData;
-    case FrameFormat::Extended:
-        return frame.identifier <= 0x1FFFFFFF && frame.length >= 0 && frame.length <= FixedLayout::MaxData;
-    case FrameFormat::Other:
-        break;
-    }
-    return false;
-}
-
 QByteArray pcapRecord(qint64 usecsSinceEpoch, const CanFrame &frame)
 {
     QByteArray record(Pcap::RecordSize, '\0');

@@ -5,8 +5,6 @@
 
 namespace {
 
-constexpr quint32 MaxStandardId = 0x7FF;
-constexpr quint32 MaxExtendedId = 0x1FFFFFFF;
 constexpr quint32 Bit31 = 0x80000000u;
 constexpr int SilentModeBit = 2;   // modeIndex 2 silent, 3 loopback and silent
 
@@ -52,7 +50,7 @@ SlcanCommand frameCommand(const QByteArray &line)
     if (extended && id > 0)
         id &= ~qint64(Bit31);
     const int length = hexDigitValue(line.at(1 + idDigits));
-    if (id < 0 || quint64(id) > (extended ? MaxExtendedId : MaxStandardId)
+    if (id < 0 || quint64(id) > maxIdentifier(extended ? FrameFormat::Extended : FrameFormat::Standard)
         || length < 0 || length > FixedLayout::MaxData)
         return refused;
     const int dataFrom = 2 + idDigits;
@@ -158,10 +156,7 @@ SlcanCommand parseSlcanCommand(const QByteArray &line)
 std::optional<QByteArray> slcanFrameLine(const CanFrame &frame, int timestampMs)
 {
     const bool extended = frame.format == FrameFormat::Extended;
-    if (frame.format == FrameFormat::Other
-        || frame.identifier > (extended ? MaxExtendedId : MaxStandardId)
-        || frame.length < 0 || frame.length > FixedLayout::MaxData
-        || (!frame.remote && frame.data.size() < frame.length))
+    if (!isClassicCanFrame(frame))
         return std::nullopt;
     QByteArray line;
     line.reserve(1 + 8 + 1 + 16 + 4 + 1);

@@ -4,8 +4,6 @@
 
 namespace {
 
-constexpr quint32 MaxStandardId = 0x7FF;
-constexpr quint32 MaxExtendedId = 0x1FFFFFFF;
 constexpr quint32 Bit31 = 0x80000000u;
 constexpr int MaxTokenDigits = 8;
 
@@ -47,7 +45,7 @@ void readSend(const QList<QByteArray> &tokens, SocketcandCommand *c)
         return;
     }
     const quint32 id = *raw & ~Bit31;
-    if (id > MaxExtendedId) {
+    if (id > maxIdentifier(FrameFormat::Extended)) {
         c->refusal = "identifier above 1FFFFFFF";
         return;
     }
@@ -70,7 +68,7 @@ void readSend(const QList<QByteArray> &tokens, SocketcandCommand *c)
         data.append(char(*byte & 0xFF));
     }
     c->frame.identifier = id;
-    c->frame.format = idDigits == MaxTokenDigits || id > MaxStandardId ? FrameFormat::Extended
+    c->frame.format = idDigits == MaxTokenDigits || id > maxIdentifier(FrameFormat::Standard) ? FrameFormat::Extended
                                                                        : FrameFormat::Standard;
     c->frame.remote = false;
     c->frame.length = int(data.size());
@@ -136,10 +134,7 @@ SocketcandCommand parseSocketcandCommand(const QByteArray &message)
 std::optional<QByteArray> socketcandFrameMessage(const CanFrame &frame, qint64 usecsSinceEpoch)
 {
     const bool extended = frame.format == FrameFormat::Extended;
-    if (frame.remote || frame.format == FrameFormat::Other
-        || frame.identifier > (extended ? MaxExtendedId : MaxStandardId)
-        || frame.length < 0 || frame.length > FixedLayout::MaxData
-        || frame.data.size() < frame.length)
+    if (frame.remote || !isClassicCanFrame(frame))
         return std::nullopt;
     qint64 seconds = usecsSinceEpoch / 1000000;
     qint64 micros = usecsSinceEpoch % 1000000;

@@ -48,6 +48,18 @@ QByteArray buildFixedCommand(quint8 code, QByteArray body)
     return buildSkeletonFrame(code, body);
 }
 
+quint32 maxIdentifier(FrameFormat format)
+{
+    return format == FrameFormat::Standard ? 0x7FFu : 0x1FFFFFFFu;
+}
+
+bool isClassicCanFrame(const CanFrame &frame)
+{
+    return frame.format != FrameFormat::Other && frame.identifier <= maxIdentifier(frame.format)
+        && frame.length >= 0 && frame.length <= FixedLayout::MaxData
+        && (frame.remote || frame.data.size() == frame.length);
+}
+
 QByteArray encodeFixedFrame(const CanFrame &frame)
 {
     QByteArray body(FixedLayout::FrameSize - 4, '\0');     // bytes 3..18

@@ -23,6 +23,14 @@ struct CanFrame
 };
 Q_DECLARE_METATYPE(CanFrame)
 
+// The largest identifier a frame format carries: 7FF standard, 1FFFFFFF
+// extended (and other formats).
+quint32 maxIdentifier(FrameFormat format);
+// Whether a classic CAN frame carries `frame`: standard or extended with its
+// identifier in range, 0..8 bytes, a data frame with all of its bytes. What the
+// other CAN tools' formats and protocols show, and what goes onto the bus.
+bool isClassicCanFrame(const CanFrame &frame);
+
 namespace FixedLayout {
 constexpr int FrameSize = 20;
 constexpr int PayloadSize = 17;        // bytes 2..18

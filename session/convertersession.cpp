@@ -88,8 +88,7 @@ bool ConverterSession::echoesSentFrames() const
 
 bool ConverterSession::send(const CanFrame &frame)
 {
-    if (!hasRoom() || frame.length < 0 || frame.length > FixedLayout::MaxData
-        || frame.format == FrameFormat::Other || (!frame.remote && frame.data.size() != frame.length))
+    if (!hasRoom() || !isClassicCanFrame(frame))
         return false;
     CanFrame out = frame;
     if (out.remote)

@@ -28,14 +28,13 @@ public:
 
     // Writes one set-and-start; frames sent afterwards use its framing.
     void start(const SetStartSettings &settings);
-    const SetStartSettings &settings() const { return current; }
 
     // Whether one more frame may be queued: no more than baud/100 bytes wait.
     bool hasRoom() const;
     // Whether the converter, in its current mode, echoes the frames it is sent.
     bool echoesSentFrames() const;
     // Encodes and queues one frame; false (nothing written) without room or
-    // when the frame cannot be encoded (more than 8 data bytes, the "other" format).
+    // for a frame that is not a classic CAN frame (isClassicCanFrame).
     bool send(const CanFrame &frame);
 
     qint64 framesReceived() const { return received; }

@@ -1,9 +1,11 @@
-// candump and ASC lines, pcap records, and the dates given to the rows of traffic logs.
+// The frame log writers (candump and ASC lines, pcap records), and the dates
+// given to the rows of traffic logs.
 
 #include <QtTest>
 
 #include "support/frames.h"
 #include "interop/canlogformats.h"
+#include "interop/framelogwriter.h"
 #include "interop/pcap.h"
 #include "traffic/logtimes.h"
 
@@ -24,8 +26,8 @@ private slots:
 void TestCanLogFormats::frameLines_data()
 {
     QTest::addColumn<CanFrame>("frame");
-    QTest::addColumn<QByteArray>("candump");     // after "(1796687999.100000) vcan1 "
-    QTest::addColumn<QByteArray>("asc");         // after "   0.250000 1  "
+    QTest::addColumn<QByteArray>("candump");     // after "(1796687999.100007) vcan1 "
+    QTest::addColumn<QByteArray>("asc");         // after "   0.250007 1  "
     QTest::addColumn<QByteArray>("pcap");        // the SocketCAN frame after the record header
     QTest::newRow("standard") << makeFrame(0x5, FrameFormat::Standard, hex("ab 01")) << QByteArray("005#AB01")
                               << QByteArray("5               Tx   d 2 AB 01") << hex("00000005 02000000 ab01000000000000");
@@ -46,21 +48,27 @@ void TestCanLogFormats::frameLines()
     QFETCH(QByteArray, candump);
     QFETCH(QByteArray, asc);
     QFETCH(QByteArray, pcap);
-    const QDateTime time = QDateTime::fromMSecsSinceEpoch(1796687999100);
-    QCOMPARE(candumpLine(time, QStringLiteral("vcan1"), frame), "(1796687999.100000) vcan1 " + candump + '\n');
-    QCOMPARE(ascLine(250, true, frame), "   0.250000 1  " + asc + '\n');
-    QVERIFY(pcapCarries(frame));
+    constexpr qint64 usecs = 1796687999100007;
+    const auto recorded = [&](CanLogFormat format, qint64 start) {
+        const std::unique_ptr<FrameLogWriter> writer = makeFrameLogWriter(format, QStringLiteral("vcan1"));
+        writer->header(start);
+        return writer->record(usecs, FrameDirection::Sent, frame).value_or("<none>");
+    };
+    QCOMPARE(recorded(CanLogFormat::Candump, 0), "(1796687999.100007) vcan1 " + candump + '\n');
+    QCOMPARE(recorded(CanLogFormat::Asc, usecs - 250007), "   0.250007 1  " + asc + '\n');
     // Seconds, microseconds, captured and original length, little-endian here.
-    QCOMPARE(pcapRecord(1796687999100007, frame).toHex(), (hex("7f 48 17 6b a7 86 01 00 10000000 10000000") + pcap).toHex());
+    QCOMPARE(recorded(CanLogFormat::Pcap, 0).toHex(), (hex("7f 48 17 6b a7 86 01 00 10000000 10000000") + pcap).toHex());
 }
 
 void TestCanLogFormats::pcapLimits()
 {
     QCOMPARE(pcapFileHeader().toHex(), hex("d4c3b2a1 0200 0400 00000000 00000000 10000000 e3000000").toHex());
-    QVERIFY(!pcapCarries(makeFrame(0x800, FrameFormat::Standard, {})));
-    QVERIFY(!pcapCarries(makeFrame(0x20000000, FrameFormat::Extended, {})));
-    QVERIFY(!pcapCarries(makeFrame(0x1, FrameFormat::Other, {})));
-    QVERIFY(!pcapCarries(makeFrame(0x1, FrameFormat::Extended, QByteArray(9, '\0'))));
+    // What a classic CAN frame cannot be, no format writes.
+    for (const CanFrame &frame : {makeFrame(0x800, FrameFormat::Standard, {}), makeFrame(0x20000000, FrameFormat::Extended, {}),
+                                  makeFrame(0x1, FrameFormat::Other, {}), makeFrame(0x1, FrameFormat::Extended, QByteArray(9, '\0'))}) {
+        for (const CanLogFormat format : {CanLogFormat::Candump, CanLogFormat::Asc, CanLogFormat::Pcap})
+            QVERIFY(!makeFrameLogWriter(format, QStringLiteral("can0"))->record(0, FrameDirection::Received, frame));
+    }
 }
 
 void TestCanLogFormats::ascHeaderDate_data()

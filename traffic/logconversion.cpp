@@ -3,8 +3,6 @@
 #include <QDateTime>
 #include <QList>
 
-#include "interop/canlogformats.h"
-#include "interop/pcap.h"
 #include "traffic/logreader.h"
 #include "traffic/logtimes.h"
 
@@ -60,23 +58,23 @@ LogConversion convertTrafficLogs(const QStringList &files, const LogConversionOp
     if (result.status == LogConversion::Failed)
         return result;
 
-    if (options.format == CanLogFormat::Candump) {
-        for (const DatedRow &r : rows)
-            result.output += candumpLine(r.time, options.channel, r.row.frame);
-    } else if (options.format == CanLogFormat::Pcap) {
-        // The log reader keeps only rows a CAN frame carries, which pcap's do too.
-        result.output = pcapFileHeader();
-        for (const DatedRow &r : rows)
-            result.output += pcapRecord(r.time.toMSecsSinceEpoch() * 1000, r.row.frame);
-    } else if (!rows.isEmpty()) {
-        // Rows saved after the view wrapped are not in time order; timestamps
-        // before the header's date would be negative, and readers drop those.
-        QDateTime start = rows.first().time;
-        for (const DatedRow &r : rows)
-            start = qMin(start, r.time);
-        result.output += ascHeader(start);
-        for (const DatedRow &r : rows)
-            result.output += ascLine(start.msecsTo(r.time), r.row.sent, r.row.frame);
+    // Rows saved after the view wrapped are not in time order; ASC times before
+    // the header's date would be negative, and readers drop those. An ASC log of
+    // no rows is empty.
+    if (options.format == CanLogFormat::Asc && rows.isEmpty())
+        return result;
+    QDateTime start = rows.isEmpty() ? QDateTime() : rows.first().time;
+    for (const DatedRow &r : rows)
+        start = qMin(start, r.time);
+    const std::unique_ptr<FrameLogWriter> writer = makeFrameLogWriter(options.format, options.channel);
+    result.binary = writer->isBinary();
+    result.output = writer->header(start.toMSecsSinceEpoch() * 1000);
+    // The log reader keeps only rows a classic CAN frame carries: every format takes them.
+    for (const DatedRow &r : rows) {
+        result.output += writer->record(r.time.toMSecsSinceEpoch() * 1000,
+                                        r.row.sent ? FrameDirection::Sent : FrameDirection::Received, r.row.frame)
+                             .value_or(QByteArray());
     }
+    result.output += writer->end();
     return result;
 }

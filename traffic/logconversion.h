@@ -6,10 +6,10 @@
 #include <QString>
 #include <QStringList>
 
+#include "interop/framelogwriter.h"
+
 // Traffic log files, one or the automatic files of a run in order, converted
 // to one candump, ASC or pcap log.
-
-enum class CanLogFormat { Candump, Asc, Pcap };
 
 struct LogConversionOptions
 {
@@ -23,6 +23,7 @@ struct LogConversion
     enum Status { Converted = 0, RowsSkipped = 1, Failed = 2 };
     Status status = Converted;
     QByteArray output;           // nothing when Failed; a pcap file's bytes, header included
+    bool binary = false;         // written as it is, not as text
     QStringList messages;        // for standard error: "FILE:LINE: reason", "FILE: reason"
 };
 

@@ -34,11 +34,6 @@ bool parseIdentifierText(const QString &text, quint32 *identifier)
     return !containsLineBreak(text) && parseHex(text, 0x7FFFFFFFu, identifier);
 }
 
-quint32 maxIdentifier(FrameFormat format)
-{
-    return format == FrameFormat::Extended ? 0x1FFFFFFFu : 0x7FFu;
-}
-
 DataTextFault parseDataText(const QString &text, QByteArray *bytes)
 {
     if (containsLineBreak(text))

@@ -13,9 +13,6 @@
 // "+" and "0x" prefix), without a minus sign or a line break, 0..7FFFFFFF.
 bool parseIdentifierText(const QString &text, quint32 *identifier);
 
-// Largest identifier a frame type carries: 7FF standard, 1FFFFFFF extended.
-quint32 maxIdentifier(FrameFormat format);
-
 enum class DataTextFault { None, TooManyBytes, BadByte };
 // The text trimmed at both ends and split at every single blank; each piece is
 // one byte. An empty piece is 00 (two adjacent blanks add a 00 byte; an empty

@@ -2,7 +2,7 @@
 
 #include <cstdio>
 
-#include "candumpcapture.h"
+#include "capturefile.h"
 #include "slcanface.h"
 #include "socketcandface.h"
 
@@ -39,56 +39,10 @@ bool Bridge::start(QString *why)
     }
     session.start(options.start);
     QStringList lines;
-    if (options.slcan) {
-        slcan = std::make_unique<SlcanFace>(options.start, [this](const CanFrame &frame) {
-            return fromFace(frame, nullptr, slcan.get());
-        }, turns);
-        if (!slcan->open(&reason)) {
-            *why = QStringLiteral("slcan: %1").arg(reason);
-            return false;
-        }
-        if (!options.slcanLink.isEmpty() && !link.create(options.slcanLink, slcan->serialPath(), &reason)) {
-            *why = QStringLiteral("--slcan-link: %1").arg(reason);
-            return false;
-        }
-        connect(slcan.get(), &SlcanFace::startRequested, &session, &ConverterSession::start);
-        lines << QStringLiteral("SLCAN %1").arg(slcan->serialPath());
-    }
-    if (options.socketcand) {
-        socketcand = std::make_unique<SocketcandFace>(options.name, [this](const CanFrame &frame, const QObject *origin) {
-            return fromFace(frame, origin, socketcand.get());
-        }, turns);
-        if (!socketcand->listen(options.address, options.tcpPort, &reason)) {
-            *why = QStringLiteral("cannot listen on %1:%2: %3")
-                       .arg(options.address.toString()).arg(options.tcpPort).arg(reason);
-            return false;
-        }
-        if (!options.address.isLoopback()) {
-            std::fprintf(stderr, options.readOnly
-                ? "tavicon-bridge: warning: whoever reaches %s can read the bus\n"
-                : "tavicon-bridge: warning: whoever reaches %s can send frames onto the bus; "
-                  "consider --read-only\n", qPrintable(socketcand->addressText()));
-        }
-        if (options.beacon)
-            socketcand->startBeacon();
-        lines << QStringLiteral("SOCKETCAND %1").arg(socketcand->addressText());
-    }
-    if (!options.candump.isEmpty()) {
-        capture = std::make_unique<CandumpCapture>(options.name);
-        if (!capture->open(options.candump, &reason)) {
-            *why = QStringLiteral("cannot open %1: %2").arg(options.candump, reason);
-            return false;
-        }
-        lines << QStringLiteral("CANDUMP %1").arg(options.candump);
-    }
-    if (!options.pcap.isEmpty()) {
-        pcap = std::make_unique<CandumpCapture>(options.name, CandumpCapture::Pcap);
-        if (!pcap->open(options.pcap, &reason)) {
-            *why = QStringLiteral("cannot open %1: %2").arg(options.pcap, reason);
-            return false;
-        }
-        lines << QStringLiteral("PCAP %1").arg(options.pcap);
-    }
+    if ((options.slcan && !openSlcan(&lines, why)) || (options.socketcand && !openSocketcand(&lines, why))
+        || (!options.candump.isEmpty() && !openCapture(CanLogFormat::Candump, options.candump, &lines, why))
+        || (!options.pcap.isEmpty() && !openCapture(CanLogFormat::Pcap, options.pcap, &lines, why)))
+        return false;
     for (const QString &line : std::as_const(lines))
         printLine(line);
     printLine(QStringLiteral("READY"));
@@ -96,19 +50,67 @@ bool Bridge::start(QString *why)
     return true;
 }
 
-void Bridge::fromBus(const CanFrame &frame, qint64 usecsSinceEpoch)
+bool Bridge::openSlcan(QStringList *lines, QString *why)
 {
-    if (slcan)
-        slcan->deliver(frame, usecsSinceEpoch);
-    if (socketcand)
-        socketcand->deliver(frame, usecsSinceEpoch);
-    if (capture && !capture->add(frame, usecsSinceEpoch))
-        ++captureDropped;
-    if (pcap && !pcap->add(frame, usecsSinceEpoch))
-        ++captureDropped;
+    const FaceSendToBus send = [this](const CanFrame &frame, const void *origin) { return fromClient(frame, origin); };
+    auto face = std::make_unique<SlcanFace>(options.start, send, turns);
+    QString reason;
+    if (!face->open(&reason)) {
+        *why = QStringLiteral("slcan: %1").arg(reason);
+        return false;
+    }
+    if (!options.slcanLink.isEmpty() && !link.create(options.slcanLink, face->serialPath(), &reason)) {
+        *why = QStringLiteral("--slcan-link: %1").arg(reason);
+        return false;
+    }
+    connect(face.get(), &SlcanFace::startRequested, &session, &ConverterSession::start);
+    lines->append(QStringLiteral("SLCAN %1").arg(face->serialPath()));
+    faces.push_back(std::move(face));
+    return true;
 }
 
-SendVerdict Bridge::fromFace(const CanFrame &frame, const QObject *origin, const QObject *face)
+bool Bridge::openSocketcand(QStringList *lines, QString *why)
+{
+    const FaceSendToBus send = [this](const CanFrame &frame, const void *origin) { return fromClient(frame, origin); };
+    auto face = std::make_unique<SocketcandFace>(options.name, send, turns);
+    QString reason;
+    if (!face->listen(options.address, options.tcpPort, &reason)) {
+        *why = QStringLiteral("cannot listen on %1:%2: %3").arg(options.address.toString()).arg(options.tcpPort).arg(reason);
+        return false;
+    }
+    if (!options.address.isLoopback()) {
+        std::fprintf(stderr, options.readOnly
+            ? "tavicon-bridge: warning: whoever reaches %s can read the bus\n"
+            : "tavicon-bridge: warning: whoever reaches %s can send frames onto the bus; "
+              "consider --read-only\n", qPrintable(face->addressText()));
+    }
+    if (options.beacon)
+        face->startBeacon();
+    lines->append(QStringLiteral("SOCKETCAND %1").arg(face->addressText()));
+    faces.push_back(std::move(face));
+    return true;
+}
+
+bool Bridge::openCapture(CanLogFormat format, const QString &path, QStringList *lines, QString *why)
+{
+    auto capture = std::make_unique<CaptureFile>(format, options.name);
+    QString reason;
+    if (!capture->open(path, &reason)) {
+        *why = QStringLiteral("cannot open %1: %2").arg(path, reason);
+        return false;
+    }
+    lines->append(QStringLiteral("%1 %2").arg(format == CanLogFormat::Pcap ? "PCAP" : "CANDUMP", path));
+    faces.push_back(std::move(capture));
+    return true;
+}
+
+void Bridge::fromBus(const CanFrame &frame, qint64 usecsSinceEpoch)
+{
+    for (const std::unique_ptr<BridgeFace> &face : faces)
+        face->deliver(frame, usecsSinceEpoch, nullptr);
+}
+
+SendVerdict Bridge::fromClient(const CanFrame &frame, const void *origin)
 {
     if (options.readOnly)
         return SendVerdict::ReadOnly;
@@ -121,14 +123,8 @@ SendVerdict Bridge::fromFace(const CanFrame &frame, const QObject *origin, const
     if (session.echoesSentFrames())
         return SendVerdict::Sent;
     const qint64 now = currentUsecsSinceEpoch();
-    if (slcan && face != slcan.get())
-        slcan->deliver(frame, now);
-    if (socketcand)
-        socketcand->deliver(frame, now, origin);
-    if (capture)
-        capture->add(frame, now);
-    if (pcap)
-        pcap->add(frame, now);
+    for (const std::unique_ptr<BridgeFace> &face : faces)
+        face->deliver(frame, now, origin);
     return SendVerdict::Sent;
 }
 
@@ -137,22 +133,13 @@ void Bridge::stop()
     if (stopped)
         return;
     stopped = true;
-    qint64 dropped = captureDropped;
+    qint64 dropped = 0;
     qint64 refused = 0;
-    if (slcan) {
-        dropped += slcan->framesDropped();
-        refused += slcan->framesRefused();
-        slcan->hangUp();
+    for (const std::unique_ptr<BridgeFace> &face : faces) {
+        dropped += face->framesDropped();
+        refused += face->framesRefused();
+        face->close();
     }
-    if (socketcand) {
-        dropped += socketcand->framesDropped();
-        refused += socketcand->framesRefused();
-        socketcand->closeAll();
-    }
-    if (capture)
-        capture->close();
-    if (pcap)
-        pcap->close();
     session.close();
     if (running)
         printLine(QStringLiteral("bridge from_bus=%1 to_bus=%2 dropped=%3 refused=%4")

@@ -3,19 +3,18 @@
 
 #include <QObject>
 #include <memory>
+#include <vector>
 
+#include "bridgeface.h"
 #include "bridgeoptions.h"
+#include "interop/framelogwriter.h"
 #include "console/serialendlink.h"
-#include "session/convertersession.h"
 #include "interop/sendtobus.h"
 #include "sendturns.h"
-
-class CandumpCapture;
-class SlcanFace;
-class SocketcandFace;
+#include "session/convertersession.h"
 
 // The converter session and the faces: every frame from the bus goes to every
-// face, every frame a face sends goes to the bus and to the other faces.
+// face, every frame a face's client sends goes to the bus and to the others.
 class Bridge : public QObject
 {
     Q_OBJECT
@@ -26,7 +25,7 @@ public:
     // Opens the port, configures the converter, opens the faces and prints
     // their lines and READY; false with the reason in `why` (exit status 1).
     bool start(QString *why);
-    // Closes the faces, writes the capture and prints the counters.
+    // Closes the faces, writes the captures and prints the counters.
     void stop();
 
 signals:
@@ -34,20 +33,20 @@ signals:
     void portLost(const QString &reason);
 
 private:
+    // Each opens a face, adds its start-up line to `lines`; false with `why`.
+    bool openSlcan(QStringList *lines, QString *why);
+    bool openSocketcand(QStringList *lines, QString *why);
+    bool openCapture(CanLogFormat format, const QString &path, QStringList *lines, QString *why);
     void fromBus(const CanFrame &frame, qint64 usecsSinceEpoch);
-    // A frame a face's client sent: to the bus, then to the others as seen on
-    // the bus, unless read-only or the send queue has no room.
-    SendVerdict fromFace(const CanFrame &frame, const QObject *origin, const QObject *face);
+    // A frame a client sent (`origin`): to the bus, then to the faces as seen
+    // on the bus, unless read-only or the send queue has no room.
+    SendVerdict fromClient(const CanFrame &frame, const void *origin);
 
     BridgeOptions options;
     ConverterSession session;
     SendTurns turns;
-    std::unique_ptr<SlcanFace> slcan;
-    std::unique_ptr<SocketcandFace> socketcand;
-    std::unique_ptr<CandumpCapture> capture;
-    std::unique_ptr<CandumpCapture> pcap;
+    std::vector<std::unique_ptr<BridgeFace>> faces;
     SerialEndLink link;
-    qint64 captureDropped = 0;
     bool running = false;            // started completely
     bool stopped = false;
 };

@@ -7,12 +7,13 @@ namespace {
 constexpr qint64 MaxQueuedBytes = 1024 * 1024;
 } // namespace
 
-SlcanFace::SlcanFace(const SetStartSettings &configured, SendToBus sendToBus, SendTurns &sendTurns, QObject *parent)
+SlcanFace::SlcanFace(const SetStartSettings &configured, const FaceSendToBus &sendToBus, SendTurns &sendTurns,
+                     QObject *parent)
     : QObject(parent)
     , session(configured)
     , turns(sendTurns)
 {
-    session.setSendToBus(std::move(sendToBus));
+    session.setSendToBus([this, sendToBus](const CanFrame &frame) { return sendToBus(frame, this); });
 }
 
 SlcanFace::~SlcanFace()
@@ -32,7 +33,7 @@ bool SlcanFace::open(QString *why)
     return true;
 }
 
-void SlcanFace::hangUp()
+void SlcanFace::close()
 {
     turns.forget(this);
     pty.reset();
@@ -59,9 +60,9 @@ void SlcanFace::act(const QList<SlcanReply> &replies)
         turns.wait(this, [this] { act(session.resume()); });
 }
 
-void SlcanFace::deliver(const CanFrame &frame, qint64 usecsSinceEpoch)
+void SlcanFace::deliver(const CanFrame &frame, qint64 usecsSinceEpoch, const void *origin)
 {
-    if (!pty)
+    if (!pty || origin == this)
         return;
     const SlcanDelivery delivery = session.received(frame, usecsSinceEpoch / 1000);
     if (delivery.dropped)

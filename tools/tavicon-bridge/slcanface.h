@@ -4,6 +4,7 @@
 #include <QObject>
 #include <memory>
 
+#include "bridgeface.h"
 #include "console/ptyline.h"
 #include "interop/slcan.h"
 
@@ -12,24 +13,22 @@ class SendTurns;
 // The bridge as an slcan adapter on a pseudo-terminal that stays open for the
 // whole run, so a client may close and reopen it. When the last client closes
 // it, the adapter acts as if it were unplugged and plugged in again.
-class SlcanFace : public QObject
+class SlcanFace : public QObject, public BridgeFace
 {
     Q_OBJECT
 public:
-    // Frames the client sends go to `sendToBus`.
-    SlcanFace(const SetStartSettings &configured, SendToBus sendToBus, SendTurns &turns, QObject *parent = nullptr);
+    // Frames the client sends go to `sendToBus`, with this face as their origin.
+    SlcanFace(const SetStartSettings &configured, const FaceSendToBus &sendToBus, SendTurns &turns,
+              QObject *parent = nullptr);
     ~SlcanFace() override;
 
     bool open(QString *why);
     QString serialPath() const { return pty ? pty->serialPath() : QString(); }
+    void deliver(const CanFrame &frame, qint64 usecsSinceEpoch, const void *origin) override;
+    qint64 framesDropped() const override { return dropped; }
+    qint64 framesRefused() const override { return refused; }
     // Closes the pty: a client reading it sees a hang-up.
-    void hangUp();
-
-    // A frame seen on the bus (from the converter or another face).
-    void deliver(const CanFrame &frame, qint64 usecsSinceEpoch);
-
-    qint64 framesDropped() const { return dropped; }
-    qint64 framesRefused() const { return refused; }
+    void close() override;
 
 signals:
     // The client opened the bus: one set-and-start for the converter.

@@ -39,7 +39,7 @@ struct SocketcandFace::Client
     bool removed = false;        // deleted at the next turn of the event loop
 };
 
-SocketcandFace::SocketcandFace(const QString &name, SendToBus send, SendTurns &sendTurns, QObject *parent)
+SocketcandFace::SocketcandFace(const QString &name, FaceSendToBus send, SendTurns &sendTurns, QObject *parent)
     : QObject(parent)
     , busName(name)
     , sendToBus(std::move(send))
@@ -53,7 +53,7 @@ SocketcandFace::SocketcandFace(const QString &name, SendToBus send, SendTurns &s
 
 SocketcandFace::~SocketcandFace()
 {
-    closeAll();
+    close();
 }
 
 bool SocketcandFace::listen(const QHostAddress &address, quint16 port, QString *why)
@@ -70,7 +70,7 @@ QString SocketcandFace::addressText() const
     return QStringLiteral("%1:%2").arg(server->serverAddress().toString()).arg(server->serverPort());
 }
 
-void SocketcandFace::closeAll()
+void SocketcandFace::close()
 {
     beaconTimer.stop();
     server->close();
@@ -189,7 +189,7 @@ void SocketcandFace::queue(Client *client, const QByteArray &message)
     client->socket->write(message);
 }
 
-void SocketcandFace::deliver(const CanFrame &frame, qint64 usecsSinceEpoch, const QObject *origin)
+void SocketcandFace::deliver(const CanFrame &frame, qint64 usecsSinceEpoch, const void *origin)
 {
     std::optional<QByteArray> message;
     bool made = false;

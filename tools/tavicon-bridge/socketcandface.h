@@ -7,6 +7,7 @@
 #include <QTimer>
 #include <memory>
 
+#include "bridgeface.h"
 #include "interop/socketcand.h"
 
 class QTcpServer;
@@ -17,28 +18,23 @@ class SendTurns;
 // The bridge as a socketcand server: any number of clients, each with its own
 // session, queue and raw-mode hold. A client that waits for room in the send
 // queue is not read meanwhile; one that leaves has its last sends taken first.
-class SocketcandFace : public QObject
+class SocketcandFace : public QObject, public BridgeFace
 {
     Q_OBJECT
 public:
-    // A frame from a client, with the client's socket as its origin.
-    using SendToBus = std::function<SendVerdict(const CanFrame &frame, const QObject *origin)>;
-    // Frames clients send go to `sendToBus`.
-    SocketcandFace(const QString &busName, SendToBus sendToBus, SendTurns &turns, QObject *parent = nullptr);
+    // Frames clients send go to `sendToBus`, with the client's socket as their origin.
+    SocketcandFace(const QString &busName, FaceSendToBus sendToBus, SendTurns &turns, QObject *parent = nullptr);
     ~SocketcandFace() override;
 
     bool listen(const QHostAddress &address, quint16 port, QString *why);
     QString addressText() const;
     // Sends the discovery beacon now and every 3 s.
     void startBeacon();
-    void closeAll();
 
-    // A frame seen on the bus; `origin` is the client that sent it (it does
-    // not get it back), or nullptr.
-    void deliver(const CanFrame &frame, qint64 usecsSinceEpoch, const QObject *origin = nullptr);
-
-    qint64 framesDropped() const { return dropped; }
-    qint64 framesRefused() const { return refused; }
+    void deliver(const CanFrame &frame, qint64 usecsSinceEpoch, const void *origin) override;
+    qint64 framesDropped() const override { return dropped; }
+    qint64 framesRefused() const override { return refused; }
+    void close() override;
 
 private:
     struct Client;
@@ -53,7 +49,7 @@ private:
     void sendBeacon();
 
     QString busName;
-    SendToBus sendToBus;
+    FaceSendToBus sendToBus;
     SendTurns &turns;
     QTcpServer *server;
     QList<Client *> clients;

@@ -14,7 +14,6 @@
 #include "console/quitsignals.h"
 #include "session/convertersession.h"
 #include "extcapoptions.h"
-#include "interop/pcap.h"
 #include "pcapstream.h"
 
 namespace {
@@ -78,14 +77,7 @@ int capture(const ExtcapRequest &request, const QString &refusal)
     session.start(request.start);
 
     int status = Ended;
-    qint64 notCarried = 0;
-    QObject::connect(&session, &ConverterSession::frameReceived, &stream,
-                     [&](const CanFrame &frame, qint64 usecsSinceEpoch) {
-        if (pcapCarries(frame))
-            stream.add(pcapRecord(usecsSinceEpoch, frame));
-        else
-            ++notCarried;
-    });
+    QObject::connect(&session, &ConverterSession::frameReceived, &stream, &PcapStream::add);
     QObject::connect(&session, &ConverterSession::lost, qApp, [&](const QString &reason) {
         fail(QStringLiteral("the converter on %1 is gone: %2").arg(request.port, reason));
         status = Failed;
@@ -96,9 +88,9 @@ int capture(const ExtcapRequest &request, const QString &refusal)
     QCoreApplication::exec();
     stream.writeNow();
     session.close();
-    if (notCarried > 0 || stream.dropped() > 0)
+    if (stream.notCarried() > 0 || stream.dropped() > 0)
         std::fprintf(stderr, "tavicon-extcap: %lld frames a SocketCAN frame cannot carry, %lld not taken by the reader\n",
-                     qlonglong(notCarried), qlonglong(stream.dropped()));
+                     qlonglong(stream.notCarried()), qlonglong(stream.dropped()));
     return status;
 }
 

@@ -9,7 +9,6 @@
 #include <fcntl.h>
 #include <unistd.h>
 
-#include "interop/pcap.h"
 
 namespace {
 constexpr qsizetype MaxPending = 32 * 1024 * 1024;
@@ -38,7 +37,7 @@ bool PcapStream::open(const QString &path, QString *why)
     writable->setEnabled(false);
     connect(writable, &QSocketNotifier::activated, this, &PcapStream::writeNow);
     // At once: the reader takes nothing else, standard error included, before it.
-    pending = pcapFileHeader();
+    pending = writer->header(0);
     writeNow();
     if (fd < 0) {
         *why = QStringLiteral("its reader closed it");
@@ -47,15 +46,20 @@ bool PcapStream::open(const QString &path, QString *why)
     return true;
 }
 
-void PcapStream::add(const QByteArray &record)
+void PcapStream::add(const CanFrame &frame, qint64 usecsSinceEpoch)
 {
     if (fd < 0)
         return;
+    const std::optional<QByteArray> record = writer->record(usecsSinceEpoch, FrameDirection::Received, frame);
+    if (!record) {
+        ++uncarried;
+        return;
+    }
     if (pending.size() >= MaxPending) {
         ++droppedRecords;
         return;
     }
-    pending += record;
+    pending += *record;
     if (!scheduled && !writable->isEnabled()) {
         scheduled = true;
         QTimer::singleShot(0, this, &PcapStream::writeNow);

@@ -4,7 +4,6 @@
 #include <QCommandLineParser>
 #include <QCoreApplication>
 #include <QFileInfo>
-#include <QRegularExpression>
 #include <cstdio>
 #ifdef Q_OS_WIN
 #include <fcntl.h>
@@ -14,6 +13,7 @@
 #endif
 
 #include "files/textfile.h"
+#include "interop/canlogformats.h"
 #include "traffic/logconversion.h"
 
 namespace {
@@ -118,28 +118,22 @@ int main(int argc, char *argv[])
     }
 
     LogConversionOptions options;
-    const QString formatName = parser.value(format);
-    if (formatName == QLatin1String("candump"))
-        options.format = CanLogFormat::Candump;
-    else if (formatName == QLatin1String("asc"))
-        options.format = CanLogFormat::Asc;
-    else if (formatName == QLatin1String("pcap"))
-        options.format = CanLogFormat::Pcap;
-    else
-        return usageError(QStringLiteral("unknown format \"%1\"; candump, asc or pcap").arg(formatName));
+    const std::optional<CanLogFormat> named = canLogFormatNamed(parser.value(format));
+    if (!named)
+        return usageError(QStringLiteral("unknown format \"%1\"; candump, asc or pcap").arg(parser.value(format)));
+    options.format = *named;
     if (parser.isSet(date)) {
         options.date = QDate::fromString(parser.value(date), QStringLiteral("yyyy-MM-dd"));
         if (!options.date.isValid() || options.date.year() < 1970)
             return usageError(QStringLiteral("bad date \"%1\"; yyyy-MM-dd, 1970 or later").arg(parser.value(date)));
     }
     options.channel = parser.value(channel);
-    static const QRegularExpression channelName(QStringLiteral("^[!-~]+$"));   // printable, no blank
-    if (!channelName.match(options.channel).hasMatch() || options.channel.contains(QLatin1Char('#')))
+    if (!isCandumpChannelName(options.channel))
         return usageError(QStringLiteral("bad channel name \"%1\"").arg(options.channel));
     const QStringList files = parser.positionalArguments();
     if (files.isEmpty())
         return usageError(QStringLiteral("no log file given"));
-    if (options.format == CanLogFormat::Pcap && !parser.isSet(output) && stdoutIsTerminal())
+    if (makeFrameLogWriter(options.format, options.channel)->isBinary() && !parser.isSet(output) && stdoutIsTerminal())
         return usageError(QStringLiteral("a pcap file is not written to a terminal; give -o FILE or redirect the output"));
 
     if (parser.isSet(output)) {
@@ -158,13 +152,12 @@ int main(int argc, char *argv[])
 
     if (parser.isSet(output)) {
         const QString fileName = parser.value(output);
-        const bool written = options.format == CanLogFormat::Pcap ? writeBinaryFile(fileName, result.output)
-                                                                  : writeTextFile(fileName, result.output);
+        const bool written = result.binary ? writeBinaryFile(fileName, result.output) : writeTextFile(fileName, result.output);
         if (!written) {
             printError(QStringLiteral("%1: cannot be written").arg(fileName));
             return LogConversion::Failed;
         }
-    } else if (!writeStandardOutput(result.output, options.format == CanLogFormat::Pcap)) {
+    } else if (!writeStandardOutput(result.output, result.binary)) {
         printError(QStringLiteral("tavicon-log: standard output cannot be written"));
         return LogConversion::Failed;
     }
