@@ -63,12 +63,12 @@ std::optional<QString> busSpeedText(int syncIndex, int phase1Index, int phase2In
     return QString::asprintf("%d.%03dkbps", bitsPerSecond / 1000, bitsPerSecond % 1000);
 }
 
-namespace {
-
-int rowBitrate(const BitTimingRow &row)
+int bitTimingRowRate(const BitTimingRow &row)
 {
     return ConverterClockHz / ((row.phase1Index + row.phase2Index + 3) * row.prescaler);
 }
+
+namespace {
 
 // The raw timing for `bitsPerSecond`, when the clock makes it exactly.
 bool rawTiming(int bitsPerSecond, BitrateTiming *timing)
@@ -106,7 +106,7 @@ BitrateTiming bitrateTiming(int bitsPerSecond)
 {
     BitrateTiming timing;
     for (int i = 0; i < BitTimingRowCount; ++i) {
-        if (rowBitrate(rows[i]) == bitsPerSecond) {
+        if (bitTimingRowRate(rows[i]) == bitsPerSecond) {
             timing.made = timing.table = true;
             timing.speedIndex = i;
             return timing;

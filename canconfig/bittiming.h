@@ -20,6 +20,8 @@ constexpr int BitTimingRowCount = 12;
 
 // The row of `cbBoxCANbps` index `index`, or nullptr outside 0..11.
 const BitTimingRow *bitTimingRow(int index);
+// The bus speed in bit/s a row's timing gives on the converter's clock.
+int bitTimingRowRate(const BitTimingRow &row);
 
 // The prescaler text as a base-10 int (QString::toInt), or nothing when it does
 // not convert or holds a line break (cfg.txt would keep it on a line of its

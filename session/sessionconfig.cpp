@@ -130,6 +130,16 @@ bool applyBitrateText(const QString &text, SetStartSettings *s, QString *why)
     return false;
 }
 
+bool applyFramingText(const QString &text, SetStartSettings *s, QString *why)
+{
+    if (text != QLatin1String("fixed") && text != QLatin1String("variable")) {
+        *why = QStringLiteral("--framing: \"%1\" is not fixed or variable").arg(text);
+        return false;
+    }
+    s->variableFraming = text == QLatin1String("variable");
+    return true;
+}
+
 bool applyPortBaudText(const QString &text, qint32 *baud, QString *why)
 {
     bool ok = false;

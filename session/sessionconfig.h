@@ -28,6 +28,10 @@ bool readConfigFile(const QString &path, SetStartSettings *settings, QString *wh
 // false with a message naming the nearest rates made.
 bool applyBitrateText(const QString &text, SetStartSettings *settings, QString *why);
 
+// The text of a --framing option, "fixed" or "variable", written into
+// `settings`; false with a message otherwise.
+bool applyFramingText(const QString &text, SetStartSettings *settings, QString *why);
+
 // The text of a --port-baud option: a positive decimal speed of the serial
 // port written to `baud`; false with a message otherwise.
 bool applyPortBaudText(const QString &text, qint32 *baud, QString *why);

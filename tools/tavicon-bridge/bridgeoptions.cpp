@@ -1,13 +1,15 @@
 #include "bridgeoptions.h"
 
 #include <QCommandLineParser>
-#include <QRegularExpression>
 
 #include "canconfig/bittiming.h"
+#include "interop/canlogformats.h"
 #include "interop/socketcand.h"
 #include "session/sessionconfig.h"
 
 namespace {
+
+constexpr int MaxBusNameLength = 64;
 
 const char Description[] =
     "Owns the converter's serial port and offers the CAN bus to other programs:\n"
@@ -174,14 +176,8 @@ bool parseBridgeOptions(const QStringList &arguments, BridgeOptions *o, QString 
         }
         o->start.modeIndex = index;
     }
-    if (parser.isSet(framing)) {
-        const QString f = parser.value(framing);
-        if (f != QLatin1String("fixed") && f != QLatin1String("variable")) {
-            *why = QStringLiteral("--framing: \"%1\" is not fixed or variable").arg(f);
-            return false;
-        }
-        o->start.variableFraming = f == QLatin1String("variable");
-    }
+    if (parser.isSet(framing) && !applyFramingText(parser.value(framing), &o->start, why))
+        return false;
 
     o->slcanLink = parser.value(slcanLink);
     o->slcan = parser.isSet(slcan) || parser.isSet(slcanLink);
@@ -189,9 +185,11 @@ bool parseBridgeOptions(const QStringList &arguments, BridgeOptions *o, QString 
         return false;
     if (parser.isSet(name)) {
         o->name = parser.value(name);
-        static const QRegularExpression busName(QStringLiteral("^[A-Za-z0-9_.:-]{1,64}$"));
-        if (!busName.match(o->name).hasMatch()) {
-            *why = QStringLiteral("--name: \"%1\" is not a bus name (letters, digits, _ . : -)").arg(o->name);
+        // The name a socketcand client opens and the channel of candump lines.
+        if (!isCandumpChannelName(o->name) || o->name.size() > MaxBusNameLength || o->name.contains(QLatin1Char('<'))
+            || o->name.contains(QLatin1Char('>'))) {
+            *why = QStringLiteral("--name: \"%1\" is not a bus name (up to %2 printable characters, no blank, #, < or >)")
+                       .arg(o->name).arg(MaxBusNameLength);
             return false;
         }
     }

@@ -6,6 +6,7 @@
 #include <QStringList>
 
 #include "canconfig/convertercommands.h"
+#include "interop/socketcand.h"
 
 struct BridgeOptions
 {
@@ -16,7 +17,7 @@ struct BridgeOptions
     QString slcanLink;
     bool socketcand = false;
     QHostAddress address = QHostAddress::LocalHost;
-    quint16 tcpPort = 29536;
+    quint16 tcpPort = Socketcand::DefaultPort;
     QString name = QStringLiteral("can0");
     bool beacon = false;
     bool readOnly = false;

@@ -20,11 +20,6 @@ QByteArray field(const QString &text)
     return t.toUtf8();
 }
 
-int tableRate(const BitTimingRow &row)
-{
-    return 36000000 / (row.prescaler * (3 + row.phase1Index + row.phase2Index));
-}
-
 } // namespace
 
 bool parseExtcapArguments(const QStringList &arguments, ExtcapRequest *r, QString *why)
@@ -111,12 +106,8 @@ bool parseExtcapArguments(const QStringList &arguments, ExtcapRequest *r, QStrin
     if (!applyBitrateText(parser.isSet(bitrate) ? parser.value(bitrate) : QString::number(DefaultBitrate),
                           &r->start, why))
         return false;
-    const QString f = parser.value(framing);
-    if (!f.isEmpty() && f != QLatin1String("fixed") && f != QLatin1String("variable")) {
-        *why = QStringLiteral("--framing: \"%1\" is not fixed or variable").arg(f);
+    if (!parser.value(framing).isEmpty() && !applyFramingText(parser.value(framing), &r->start, why))
         return false;
-    }
-    r->start.variableFraming = f == QLatin1String("variable");
     r->start.modeIndex = parser.isSet(listenOnly) ? 2 : 0;        // silent : normal
     return true;
 }
@@ -186,7 +177,7 @@ QByteArray extcapConfigText(const QList<ExtcapPort> &ports)
             "{tooltip=The bus speed the converter is set to}\n";
     for (int i = 0; i < BitTimingRowCount; ++i) {
         const BitTimingRow *row = bitTimingRow(i);
-        const int rate = tableRate(*row);
+        const int rate = bitTimingRowRate(*row);
         text += "value {arg=3}{value=" + QByteArray::number(rate) + "}{display=" + row->item + "}{default="
               + (rate == DefaultBitrate ? "true" : "false") + "}\n";
     }
