@@ -125,7 +125,7 @@ void PtyLine::readReady()
     while (reading || draining) {
         const ssize_t n = ::read(masterFd, buf, sizeof buf);
         if (n > 0) {
-            emit received(QByteArray(buf, int(n)));
+            emit hostWrote(QByteArray(buf, int(n)));
             continue;
         }
         if (n < 0 && errno == EINTR)

@@ -42,9 +42,10 @@ public:
     void setReading(bool reading);
 
 signals:
-    void received(const QByteArray &bytes);
+    // Bytes the program on the serial end wrote.
+    void hostWrote(const QByteArray &bytes);
     // The last program holding the serial end has closed it; everything it
-    // wrote has been given by `received` before.
+    // wrote has been given by `hostWrote` before.
     void hostClosed();
     // Some queued bytes went into the pty.
     void bytesWritten();

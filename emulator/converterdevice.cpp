@@ -48,7 +48,7 @@ ConverterDevice::ConverterDevice(PtyLine &line, QObject *parent)
     : QObject(parent)
     , line(line)
 {
-    connect(&line, &PtyLine::received, this, &ConverterDevice::received);
+    connect(&line, &PtyLine::hostWrote, this, &ConverterDevice::received);
 }
 
 QByteArray ConverterDevice::reportLine(const HostMessage &m)

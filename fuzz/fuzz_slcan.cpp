@@ -58,7 +58,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     check(timing.made || ((timing.below == 0 || timing.below < rate) && (timing.above == 0 || timing.above > rate)));
 
     SlcanLineSplitter splitter;
-    for (const SlcanLine &line : splitter.feed(stream)) {
+    for (const SlcanLine &line : splitter.split(stream)) {
         check(line.overlong ? line.text.isEmpty() : line.text.size() <= Slcan::MaxLineLength);
         const SlcanCommand command = parseSlcanCommand(line.text);
         if (command.kind == SlcanCommandKind::Frame) {
@@ -85,7 +85,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     const qsizetype split = stream.isEmpty() ? 0 : data[0] % (stream.size() + 1);
     QList<SlcanReply> replies;
     for (const QByteArray &part : {stream.left(split), stream.mid(split)}) {
-        replies += session.feed(part);
+        replies += session.fromClient(part);
         for (int resumed = 0; session.isWaiting(); ++resumed) {
             check(resumed <= stream.count('\r'));   // each time one more frame goes
             replies += session.resume();

@@ -40,7 +40,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     const qsizetype split = stream.isEmpty() ? 0 : data[0] % (stream.size() + 1);
     QList<SocketcandReply> replies;
     for (const QByteArray &part : {stream.left(split), stream.mid(split)}) {
-        replies += session.feed(part);
+        replies += session.fromClient(part);
         for (int resumed = 0; session.isWaiting(); ++resumed) {
             check(resumed <= stream.count('>'));   // each time one more send goes
             replies += session.resume();
@@ -58,7 +58,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
         }
     }
     SocketcandSplitter splitter;
-    for (const QByteArray &message : splitter.feed(stream).messages)
+    for (const QByteArray &message : splitter.split(stream).messages)
         check(message.startsWith('<') && message.endsWith('>') && message.count('>') == 1
               && message.size() <= Socketcand::MaxMessageLength + 1);   // 512 and the >
     return 0;

@@ -83,7 +83,7 @@ SlcanCommand switchCommand(const QByteArray &line, SlcanCommandKind kind)
 
 } // namespace
 
-QList<SlcanLine> SlcanLineSplitter::feed(const QByteArray &bytes)
+QList<SlcanLine> SlcanLineSplitter::split(const QByteArray &bytes)
 {
     QList<SlcanLine> lines;
     for (const char c : bytes) {
@@ -208,15 +208,15 @@ void SlcanSession::setSendToBus(SendToBus send)
     sendToBus = std::move(send);
 }
 
-QList<SlcanReply> SlcanSession::feed(const QByteArray &bytes)
+QList<SlcanReply> SlcanSession::fromClient(const QByteArray &bytes)
 {
-    unhandled += splitter.feed(bytes);
+    unhandled += splitter.split(bytes);
     QList<SlcanReply> replies;
     waiting = false;
     while (!unhandled.isEmpty()) {
         const SlcanLine &line = unhandled.constFirst();
         const SlcanCommand command = line.overlong ? SlcanCommand() : parseSlcanCommand(line.text);
-        std::optional<SlcanReply> reply = handle(command);
+        std::optional<SlcanReply> reply = execute(command);
         if (!reply) {
             waiting = true;
             return replies;
@@ -266,7 +266,7 @@ SlcanReply SlcanSession::close()
     return reply;
 }
 
-std::optional<SlcanReply> SlcanSession::handle(const SlcanCommand &command)
+std::optional<SlcanReply> SlcanSession::execute(const SlcanCommand &command)
 {
     SlcanReply reply;
     reply.answer = QByteArray(1, Slcan::Ok);
@@ -329,7 +329,7 @@ std::optional<SlcanReply> SlcanSession::handle(const SlcanCommand &command)
     return reply;
 }
 
-SlcanDelivery SlcanSession::received(const CanFrame &frame, qint64 msecsSinceEpoch)
+SlcanDelivery SlcanSession::deliver(const CanFrame &frame, qint64 msecsSinceEpoch)
 {
     SlcanDelivery delivery;
     if (!open)

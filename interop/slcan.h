@@ -37,7 +37,7 @@ struct SlcanLine
 class SlcanLineSplitter
 {
 public:
-    QList<SlcanLine> feed(const QByteArray &bytes);
+    QList<SlcanLine> split(const QByteArray &bytes);
     void clear();                      // forget a partial line (a client hung up)
 
 private:
@@ -138,9 +138,9 @@ public:
 
     // Splits, parses and handles the bytes of a client: one reply per line
     // handled.
-    QList<SlcanReply> feed(const QByteArray &bytes);
+    QList<SlcanReply> fromClient(const QByteArray &bytes);
     // Handles what waits, after the program has room again.
-    QList<SlcanReply> resume() { return feed(QByteArray()); }
+    QList<SlcanReply> resume() { return fromClient(QByteArray()); }
     bool isWaiting() const { return waiting; }
 
     // The last client has closed the port, as if the adapter were unplugged
@@ -152,7 +152,7 @@ public:
     // A frame from the bus, received at `msecsSinceEpoch`: nothing while
     // closed, else its line (timestamped after Z1), or dropped (sets bit 0 of
     // the flags) when the face cannot show it.
-    SlcanDelivery received(const CanFrame &frame, qint64 msecsSinceEpoch);
+    SlcanDelivery deliver(const CanFrame &frame, qint64 msecsSinceEpoch);
     // The program dropped frames for this face (the client does not read):
     // sets bit 0 of the flags.
     void noteDropped();
@@ -165,7 +165,7 @@ public:
 
 private:
     // One command; nothing (and bit 1 of the flags set) when a frame waits for room.
-    std::optional<SlcanReply> handle(const SlcanCommand &command);
+    std::optional<SlcanReply> execute(const SlcanCommand &command);
     SlcanReply close();
 
     SetStartSettings configured;

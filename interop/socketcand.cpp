@@ -77,7 +77,7 @@ void readSend(const QList<QByteArray> &tokens, SocketcandCommand *c)
 
 } // namespace
 
-SocketcandSplitter::Result SocketcandSplitter::feed(const QByteArray &bytes)
+SocketcandSplitter::Result SocketcandSplitter::split(const QByteArray &bytes)
 {
     Result result;
     for (const char c : bytes) {
@@ -174,19 +174,19 @@ void SocketcandSession::setSendToBus(SendToBus send)
     sendToBus = std::move(send);
 }
 
-QList<SocketcandReply> SocketcandSession::feed(const QByteArray &bytes)
+QList<SocketcandReply> SocketcandSession::fromClient(const QByteArray &bytes)
 {
     QList<SocketcandReply> replies;
     if (closed)
         return replies;
     if (!overlong) {
-        const SocketcandSplitter::Result split = splitter.feed(bytes);
+        const SocketcandSplitter::Result split = splitter.split(bytes);
         unhandled += split.messages;
         overlong = split.overlong;
     }
     waiting = false;
     while (!unhandled.isEmpty()) {
-        const std::optional<SocketcandReply> reply = handle(parseSocketcandCommand(unhandled.constFirst()));
+        const std::optional<SocketcandReply> reply = execute(parseSocketcandCommand(unhandled.constFirst()));
         if (!reply) {
             waiting = true;
             return replies;
@@ -206,7 +206,7 @@ QList<SocketcandReply> SocketcandSession::feed(const QByteArray &bytes)
     return replies;
 }
 
-std::optional<SocketcandReply> SocketcandSession::handle(const SocketcandCommand &command)
+std::optional<SocketcandReply> SocketcandSession::execute(const SocketcandCommand &command)
 {
     SocketcandReply reply;
     switch (command.kind) {

@@ -30,7 +30,7 @@ public:
         // connection (the messages before it are still in `messages`).
         bool overlong = false;
     };
-    Result feed(const QByteArray &bytes);
+    Result split(const QByteArray &bytes);
 
 private:
     QByteArray partial;
@@ -128,9 +128,9 @@ public:
     // Splits, parses and handles the client's bytes: one reply per message
     // handled, and a last one with `close` for an overlong message. Nothing is
     // read after a reply that closes.
-    QList<SocketcandReply> feed(const QByteArray &bytes);
+    QList<SocketcandReply> fromClient(const QByteArray &bytes);
     // Handles what waits, after the program has room again.
-    QList<SocketcandReply> resume() { return feed(QByteArray()); }
+    QList<SocketcandReply> resume() { return fromClient(QByteArray()); }
     bool isWaiting() const { return waiting; }
 
     bool isOpen() const { return opened; }
@@ -140,7 +140,7 @@ public:
 
 private:
     // One message; nothing (and `waiting` set) when a send waits for room.
-    std::optional<SocketcandReply> handle(const SocketcandCommand &command);
+    std::optional<SocketcandReply> execute(const SocketcandCommand &command);
 
     QByteArray busName;
     SendToBus sendToBus;

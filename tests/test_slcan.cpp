@@ -128,7 +128,7 @@ void TestSlcan::commands()
         for (qsizetype c = 0; c < clients.size(); ++c) {
             const QByteArray &bytes = clients.at(c);
             for (int at = 0; at < bytes.size(); at += chunk) {
-                take(session.feed(bytes.mid(at, chunk)));
+                take(session.fromClient(bytes.mid(at, chunk)));
                 // What waits at the end of a client that leaves goes on after it has gone.
                 while (session.isWaiting() && (at + chunk < bytes.size() || c + 1 == clients.size())) {
                     gotAnswers += '|';
@@ -177,11 +177,11 @@ void TestSlcan::receivedFrames()
     QFETCH(QByteArray, line);
 
     SlcanSession session{SetStartSettings()};
-    session.feed(commands);
-    const SlcanDelivery delivery = session.received(frame, msecs);
+    session.fromClient(commands);
+    const SlcanDelivery delivery = session.deliver(frame, msecs);
     QCOMPARE(delivery.line, line);
     QCOMPARE(delivery.dropped, line.isNull());
-    QCOMPARE(session.feed("F\r").constFirst().answer, QByteArray(line.isNull() ? "F01\r" : "F00\r"));
+    QCOMPARE(session.fromClient("F\r").constFirst().answer, QByteArray(line.isNull() ? "F01\r" : "F00\r"));
 }
 
 QTEST_GUILESS_MAIN(TestSlcan)

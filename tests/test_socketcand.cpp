@@ -98,7 +98,7 @@ void TestSocketcand::messages()
             }
         };
         for (int at = 0; at < input.size(); at += chunk) {
-            take(session.feed(input.mid(at, chunk)));
+            take(session.fromClient(input.mid(at, chunk)));
             while (session.isWaiting()) {
                 gotAnswers += '|';
                 take(session.resume());

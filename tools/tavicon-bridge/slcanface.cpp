@@ -28,7 +28,7 @@ bool SlcanFace::open(QString *why)
         pty.reset();
         return false;
     }
-    connect(pty.get(), &PtyLine::received, this, &SlcanFace::clientBytes);
+    connect(pty.get(), &PtyLine::hostWrote, this, &SlcanFace::clientBytes);
     connect(pty.get(), &PtyLine::hostClosed, this, [this] { act(session.clientGone()); });
     return true;
 }
@@ -41,7 +41,7 @@ void SlcanFace::close()
 
 void SlcanFace::clientBytes(const QByteArray &bytes)
 {
-    act(session.feed(bytes));
+    act(session.fromClient(bytes));
 }
 
 void SlcanFace::act(const QList<SlcanReply> &replies)
@@ -64,7 +64,7 @@ void SlcanFace::deliver(const CanFrame &frame, qint64 usecsSinceEpoch, const voi
 {
     if (!pty || origin == this)
         return;
-    const SlcanDelivery delivery = session.received(frame, usecsSinceEpoch / 1000);
+    const SlcanDelivery delivery = session.deliver(frame, usecsSinceEpoch / 1000);
     if (delivery.dropped)
         ++dropped;
     if (delivery.line.isEmpty())

@@ -105,7 +105,7 @@ void SocketcandFace::readClient(Client *client)
 {
     // A waiting client is read again when its turn comes.
     while (!client->removed && !client->session.isWaiting() && client->socket->bytesAvailable() > 0) {
-        if (!act(client, client->session.feed(client->socket->readAll())))
+        if (!act(client, client->session.fromClient(client->socket->readAll())))
             return;
     }
 }
@@ -154,7 +154,7 @@ void SocketcandFace::clientLeft(Client *client)
     if (client->left)
         return;
     client->left = true;
-    act(client, client->session.feed(client->socket->readAll()));
+    act(client, client->session.fromClient(client->socket->readAll()));
 }
 
 void SocketcandFace::remove(Client *client)
