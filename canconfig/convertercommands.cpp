@@ -16,6 +16,14 @@ void appendLittleEndian32(QByteArray &out, quint32 value)
         out.append(char((value >> (8 * i)) & 0xFF));
 }
 
+quint32 littleEndian32(const QByteArray &bytes, int at)
+{
+    quint32 value = 0;
+    for (int i = 3; i >= 0; --i)
+        value = value << 8 | quint8(bytes.at(at + i));
+    return value;
+}
+
 } // namespace
 
 QByteArray setStartCommand(const SetStartSettings &s)
@@ -47,6 +55,37 @@ QByteArray setStartCommand(const SetStartSettings &s)
     if (s.variableFraming)
         code |= VariableFramingBit;
     return buildFixedCommand(code, body);
+}
+
+std::optional<SetStartSettings> parseSetStartCommand(const QByteArray &c)
+{
+    if (c.size() != FixedLayout::FrameSize || quint8(c.at(0)) != 0xAA || quint8(c.at(1)) != 0x55
+        || quint8(c.at(19)) != commandSum(c.constData(), 2, 19))
+        return std::nullopt;
+    const quint8 code = quint8(c.at(2));
+    const quint8 form = code & ~VariableFramingBit;
+    if ((code & ~(VariableFramingBit | 0x01)) != CodeSetStartTable)
+        return std::nullopt;
+    const auto byte = [&](int at) { return int(quint8(c.at(at))); };
+    SetStartSettings s;
+    s.variableFraming = code & VariableFramingBit;
+    s.manualTiming = form == CodeSetStartManual;
+    s.frameTypeIndex = byte(4) - 1;
+    s.filter = littleEndian32(c, 5);
+    s.mask = littleEndian32(c, 9);
+    if (s.manualTiming) {
+        s.retransmit = byte(3) != 0;
+        s.syncIndex = byte(13);
+        s.phase1Index = byte(14);
+        s.phase2Index = byte(15);
+        s.prescaler = byte(16) | byte(17) << 8;
+        s.modeIndex = byte(18);
+    } else {
+        s.speedIndex = byte(3) - 1;
+        s.modeIndex = byte(13);
+        s.retransmit = byte(14) != 0;
+    }
+    return s;
 }
 
 bool parseFilterText(const QString &text, quint32 *value)

@@ -4,6 +4,7 @@
 #include <QByteArray>
 #include <QList>
 #include <QString>
+#include <optional>
 
 // The converter commands: set-and-start, bus status query, port speed change
 // and the receive-ID filter, all on the 0xAA 0x55 code body sum skeleton.
@@ -27,6 +28,9 @@ struct SetStartSettings
 
 // 20 bytes: code 0x02 / 0x03 (table / raw timing), plus 0x10 for variable framing.
 QByteArray setStartCommand(const SetStartSettings &settings);
+// The settings a set-and-start carries, as another program wrote it; nothing
+// when `command` is not one (its length, header, code or sum).
+std::optional<SetStartSettings> parseSetStartCommand(const QByteArray &command);
 
 // A filter or mask text: hexadecimal as QString::toUInt reads it in base 16,
 // all 32 bits (FFFFFFFF included). False when it does not convert or holds a

@@ -1,18 +1,12 @@
 #include "emulator/converterdevice.h"
 
 #include "emulator/consoleoutput.h"
+#include "canconfig/convertercommands.h"
 #include "console/ptyline.h"
 
 #include <iterator>
 
 namespace {
-
-constexpr quint8 VariableFramingBit = 0x10;
-constexpr quint8 TableTimingForm = 0x02;
-constexpr int TableTimingModeOffset = 13;
-constexpr int ManualTimingModeOffset = 18;
-constexpr int ModeLoopback = 1;
-constexpr int ModeLoopbackSilent = 3;
 
 // The line speeds of the port speed change command, by index.
 constexpr int LineSpeeds[] = {2000000, 1228800, 115200, 38400, 19200, 9600};
@@ -103,10 +97,9 @@ void ConverterDevice::handle(const HostMessage &m)
 
 void ConverterDevice::applySetStart(const QByteArray &command)
 {
-    const quint8 code = quint8(command.at(2));
-    currentFraming = (code & VariableFramingBit) ? FrameFraming::Variable : FrameFraming::Fixed;
-    // The two timing forms keep the mode byte at different places.
-    const int modeOffset = (code & 0x0F) == TableTimingForm ? TableTimingModeOffset : ManualTimingModeOffset;
-    const int mode = quint8(command.at(modeOffset));
-    loopbackMode = mode == ModeLoopback || mode == ModeLoopbackSilent;
+    const std::optional<SetStartSettings> settings = parseSetStartCommand(command);
+    if (!settings)
+        return;
+    currentFraming = settings->variableFraming ? FrameFraming::Variable : FrameFraming::Fixed;
+    loopbackMode = settings->modeIndex == 1 || settings->modeIndex == 3;    // loopback, loopback and silent
 }

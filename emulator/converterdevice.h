@@ -4,7 +4,7 @@
 #include <QObject>
 
 #include "emulator/busstatus.h"
-#include "emulator/hoststreamparser.h"
+#include "link/hoststreamparser.h"
 #include "emulator/receiveidfilter.h"
 #include "link/canframe.h"
 

@@ -11,6 +11,7 @@
 #include <QToolBox>
 #include <QtTest>
 
+#include "canconfig/convertercommands.h"
 #include "emulatorprocess.h"
 #include "link/receivestats.h"
 #include "support/frames.h"
@@ -157,6 +158,9 @@ void TestCanConfig::setStart()
     f.click("btnSetStart");
     const QByteArray got = bytes.isEmpty() ? f.converter.readFor(200) : f.converter.read(int(bytes.size()) + 1, 300);
     QCOMPARE(got.toHex(' '), bytes.toHex(' '));
+    // Read back by another program (the bridge), the command gives the same bytes.
+    const std::optional<SetStartSettings> read = parseSetStartCommand(got);
+    QCOMPARE(read ? setStartCommand(*read).toHex(' ') : QByteArray("none"), bytes.isEmpty() ? QByteArray("none") : bytes.toHex(' '));
     QCOMPARE(f.statusText(), status);
     QCOMPARE(QFile::exists(QStringLiteral("cfg.txt")), !bytes.isEmpty());
 }
@@ -335,6 +339,9 @@ void TestCanConfig::statusQueryAndSpeedChange()
     QCOMPARE(f.statusText(), status);           // before a port-closed text times out
     const QByteArray got = bytes.isEmpty() ? f.converter.readFor(200) : f.converter.read(int(bytes.size()) + 1, 300);
     QCOMPARE(got.toHex(' '), bytes.toHex(' '));
+    // Read back by another program (the bridge), the command gives the same bytes.
+    const std::optional<SetStartSettings> read = parseSetStartCommand(got);
+    QCOMPARE(read ? setStartCommand(*read).toHex(' ') : QByteArray("none"), bytes.isEmpty() ? QByteArray("none") : bytes.toHex(' '));
 }
 
 void TestCanConfig::busStatusShown_data()
@@ -424,6 +431,9 @@ void TestCanConfig::receiveFilter()
     }
     const QByteArray got = bytes.isEmpty() ? f.converter.readFor(200) : f.converter.read(int(bytes.size()) + 1, 300);
     QCOMPARE(got.toHex(' '), bytes.toHex(' '));
+    // Read back by another program (the bridge), the command gives the same bytes.
+    const std::optional<SetStartSettings> read = parseSetStartCommand(got);
+    QCOMPARE(read ? setStartCommand(*read).toHex(' ') : QByteArray("none"), bytes.isEmpty() ? QByteArray("none") : bytes.toHex(' '));
 }
 
 void TestCanConfig::receiveTableAndFile()

@@ -1,5 +1,5 @@
-#ifndef TAVICON_EMULATOR_HOSTSTREAMPARSER_H
-#define TAVICON_EMULATOR_HOSTSTREAMPARSER_H
+#ifndef TAVICON_HOSTSTREAMPARSER_H
+#define TAVICON_HOSTSTREAMPARSER_H
 
 #include <QByteArray>
 #include <QList>
@@ -26,11 +26,11 @@ class HostStreamParser
 public:
     QList<HostMessage> feed(const QByteArray &bytes);
     int pendingSize() const { return int(pending.size()); }
-
-    static constexpr int MaxFilterIds = 50;
+    // Forgets an incomplete message (its host has gone).
+    void clear() { pending.clear(); }
 
 private:
     QByteArray pending;
 };
 
-#endif // TAVICON_EMULATOR_HOSTSTREAMPARSER_H
+#endif // TAVICON_HOSTSTREAMPARSER_H

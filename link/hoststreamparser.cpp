@@ -1,4 +1,6 @@
-#include "emulator/hoststreamparser.h"
+#include "link/hoststreamparser.h"
+
+#include "canconfig/convertercommands.h"
 
 namespace {
 
@@ -36,7 +38,7 @@ Match matchAt(const char *d, int n, HostMessage *out, int *length)
             if (n < 4)
                 return Match::Incomplete;
             const int ids = quint8(d[3]);
-            if (ids > HostStreamParser::MaxFilterIds)
+            if (ids > MaxReceiveIds)
                 return Match::Nothing;
             const int len = 5 + 4 * ids;
             if (n < len)
