@@ -285,8 +285,11 @@ std::optional<SlcanReply> SlcanSession::execute(const SlcanCommand &command)
         listenOnly = command.kind == SlcanCommandKind::OpenListenOnly;
         const SetStartSettings settings = nextStart(listenOnly);
         reply.dropUnread = open;
-        if (!open || setStartCommand(settings) != setStartCommand(started))
-            reply.start = started = settings;
+        if (!open || setStartCommand(settings) != setStartCommand(started)) {
+            started = settings;
+            if (startConverter)
+                startConverter(settings);
+        }
         open = true;
         break;
     }

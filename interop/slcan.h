@@ -97,16 +97,18 @@ int slcanBitrate(int code);
 
 // What the program does for one command: when `dropUnread` is set, forget
 // what the client has not read yet (queued frames and answers); then write
-// `answer` to the client, then send `start` (a set-and-start, when set) to
-// the converter. `refused`: a frame command that was not sent (counted by the
-// program). Frames went to the bus through the session's SendToBus.
+// `answer` to the client. `refused`: a frame command that was not sent
+// (counted by the program). Set-and-starts and frames went to the converter
+// at once, in the client's order, through the session's callbacks.
 struct SlcanReply
 {
     QByteArray answer;
-    std::optional<SetStartSettings> start;
     bool refused = false;
     bool dropUnread = false;
 };
+
+// Sends a set-and-start with these settings to the converter.
+using StartConverter = std::function<void(const SetStartSettings &settings)>;
 
 // What a received frame does on this face.
 struct SlcanDelivery
@@ -135,6 +137,8 @@ public:
     // Given each frame command that passes the protocol's rules while open and
     // not listen-only; a session without it sends every frame nowhere.
     void setSendToBus(SendToBus send);
+    // Given the set-and-start of each open that needs one.
+    void setStartConverter(StartConverter start) { startConverter = std::move(start); }
 
     // Splits, parses and handles the bytes of a client: one reply per line
     // handled.
@@ -157,6 +161,10 @@ public:
     // sets bit 0 of the flags.
     void noteDropped();
 
+    // The converter was configured anew (by another program): the next open
+    // starts from `settings`, not from an earlier S.
+    void reconfigure(const SetStartSettings &settings) { configured = timing = settings; }
+
     // The settings the next open sends (or the last open sent, while open).
     SetStartSettings nextStart(bool listenOnlyOpen) const;
 
@@ -172,6 +180,7 @@ private:
     SetStartSettings timing;   // configured, with the timing of the last S
     SetStartSettings started;  // what the open sent
     SendToBus sendToBus;
+    StartConverter startConverter;
     SlcanLineSplitter splitter;
     QList<SlcanLine> unhandled; // lines split but not handled yet
     bool goneAfterUnhandled = false;

@@ -22,8 +22,18 @@ public:
         ++s.received;
         emit s.frameReceived(frame, s.readTime);
     }
-    // Status replies and other converter commands are not traffic.
-    void fixedFrameReceived(const char *) override {}
+    // Status replies go to who asked; other converter commands are not traffic.
+    void fixedFrameReceived(const char *payload) override
+    {
+        if (quint8(payload[0]) != FixedLayout::CodeBusStatus)
+            return;
+        const void *asker = nullptr;
+        if (!s.askers.empty()) {
+            asker = s.askers.front();
+            s.askers.pop_front();
+        }
+        emit s.busStatusReceived(QByteArray(payload, FixedLayout::PayloadSize), s.readTime, asker);
+    }
 
 private:
     ConverterSession &s;
@@ -57,6 +67,7 @@ bool ConverterSession::open(const QString &portName, qint32 baudRate, QString *w
         return false;
     }
     scanner.reset();
+    askers.clear();
     return true;
 }
 
@@ -68,12 +79,30 @@ void ConverterSession::close()
         port.close();
     }
     scanner.reset();
+    askers.clear();
 }
 
 void ConverterSession::start(const SetStartSettings &settings)
 {
     current = settings;
     port.write(setStartCommand(settings));
+}
+
+void ConverterSession::forwardStart(const QByteArray &command, const SetStartSettings &settings)
+{
+    current = settings;
+    port.write(command);
+}
+
+void ConverterSession::forward(const QByteArray &command)
+{
+    port.write(command);
+}
+
+void ConverterSession::queryBusStatus(const void *asker)
+{
+    askers.push_back(asker);
+    port.write(busStatusQuery());
 }
 
 bool ConverterSession::hasRoom() const

@@ -5,6 +5,7 @@
 #include <QSerialPort>
 #include <QString>
 #include <QTimer>
+#include <deque>
 
 #include "canconfig/convertercommands.h"
 #include "link/canframe.h"
@@ -28,6 +29,16 @@ public:
 
     // Writes one set-and-start; frames sent afterwards use its framing.
     void start(const SetStartSettings &settings);
+    // Writes a set-and-start another program made, as it came, and takes
+    // `settings`, what it carries, as the configuration from now on.
+    void forwardStart(const QByteArray &command, const SetStartSettings &settings);
+    // Writes a converter command another program made, as it came.
+    void forward(const QByteArray &command);
+    // The configuration of the last set-and-start.
+    const SetStartSettings &settings() const { return current; }
+    // Writes a bus status query; its reply comes as busStatusReceived, with
+    // `asker` (the converter answers in order).
+    void queryBusStatus(const void *asker = nullptr);
 
     // Whether one more frame may be queued: no more than baud/100 bytes wait.
     bool hasRoom() const;
@@ -48,6 +59,9 @@ signals:
     void lost(const QString &reason);
     // Bytes went out to the converter and the send queue has room.
     void roomAvailable();
+    // A bus status reply: its 17 payload bytes 2..18, the time they were read
+    // and who asked for it.
+    void busStatusReceived(const QByteArray &payload, qint64 usecsSinceEpoch, const void *asker);
 
 private:
     class Dispatch;
@@ -56,6 +70,7 @@ private:
     void portError(QSerialPort::SerialPortError error, bool lineFull);
 
     QSerialPort port;
+    std::deque<const void *> askers;      // of the status queries not answered yet
     FrameScanner scanner;
     QTimer quietTimer;
     SetStartSettings current;

@@ -2,6 +2,8 @@
 // (python-can run by /usr/bin/python3) or raw bytes: what crosses each face,
 // what is refused, and how the bridge ends.
 
+#include <QComboBox>
+#include <QTableWidget>
 #include <QTcpSocket>
 #include <QTemporaryDir>
 #include <QtTest>
@@ -17,6 +19,7 @@
 #include "support/ptypair.h"
 #include "support/rawclient.h"
 #include "support/testfiles.h"
+#include "support/windowharness.h"
 #include "support/tshark.h"
 
 namespace {
@@ -38,7 +41,7 @@ struct Rig
     // The pty or address of a face from its start-up line.
     QString where(const QString &face) const
     {
-        const QString name = face == "slcan" ? "SLCAN " : "SOCKETCAND ";
+        const QString name = face.toUpper() + ' ';
         return bridge.lines().filter(QRegularExpression("^" + name)).value(0).mid(name.size());
     }
 };
@@ -106,6 +109,7 @@ private slots:
     void burstsReachTheConverterInOrder();
     void slcanClientThatLeavesIsForgotten();
     void loopbackModeDeliversOnce();
+    void windowOnTheConverterFaceBesideAScript();
     void stalledClientDoesNotSlowTheOthers();
     void lostPortEndsWithStatus3();
     void startUp_data();
@@ -366,6 +370,42 @@ void TestBridge::loopbackModeDeliversOnce()
     QCOMPARE(rig.framesAtConverter(0).size(), 2);
 }
 
+// The window on the bridge's converter face and a python-can script on
+// socketcand: each sees the other's frames and the bus's; the window
+// configures the converter and reads its bus status.
+void TestBridge::windowOnTheConverterFaceBesideAScript()
+{
+    Rig rig({"--converter", "--socketcand"});
+    QVERIFY(rig.ready);
+    QVERIFY(!rig.emulator.waitForLine("RX SETSTART", 3000).isEmpty());      // the bridge's own
+    WindowHarness window;
+    window.openPort(rig.where("converter"));
+    window.widget<QComboBox>("cbBoxCANbps")->setCurrentText("250K");
+    window.click("btnSetStart");
+    QCOMPARE(rig.emulator.waitForLine("RX SETSTART", 3000), "RX SETSTART code=02 bytes=aa55020501000000000000000000010000000009");
+    Client script("socketcand", rig.where("socketcand"));
+    QVERIFY2(script.open, qPrintable(script.errorText()));
+
+    QTableWidget *manual = window.widget<QTableWidget>("tableWidget_2");
+    manual->item(0, 0)->setText("123");
+    manual->item(0, 1)->setText("11 22");
+    window.clickCell("tableWidget_2", 0, 2);
+    QCOMPARE(script.ask("recv 1"), QStringList{"123 ext data 2 1122"});    // python-can 4.1 marks every frame extended
+    QCOMPARE(rig.framesAtConverter(), QStringList{"RX CAN fixed std data id=00000123 len=2 data=1122"});
+
+    QCOMPARE(script.ask("send 321 std data 0a0b"), QStringList{"SENT"});
+    rig.emulator.command("gen 1 0 fixed id=7ff format=std data=ff");
+    QCOMPARE(script.ask("recv 1"), QStringList{"7ff ext data 1 ff"});
+    const auto shown = [&](int row) { return window.cell(row, 5) + ' ' + window.cell(row, 7).trimmed(); };
+    QVERIFY(spinUntil([&] { return !window.cell(2, 5).isEmpty(); }));
+    QCOMPARE(QStringList({shown(1), shown(2)}), QStringList({"0x00000321 0a 0b", "0x000007ff ff"}));
+
+    rig.emulator.command("status rec=5 tec=7 warning=1");
+    window.click("btnCANBusStatus");
+    QVERIFY(spinUntil([&] { return window.statusText().contains("错误告警"); }));
+    QCOMPARE(window.statusText(), QStringLiteral("总线状态:正常, 错误告警, 发送错误计数器  = 7, 接受错误计数器 = 5"));
+}
+
 // One client reads nothing with a tiny receive buffer: once 1 MB waits for it
 // its frames are dropped, while the other client and the converter lose none.
 void TestBridge::stalledClientDoesNotSlowTheOthers()
@@ -479,5 +519,5 @@ void TestBridge::startUp()
     QCOMPARE(bridge.signalAndWait(SIGTERM), 0);
 }
 
-QTEST_GUILESS_MAIN(TestBridge)
+QTEST_MAIN(TestBridge)
 #include "test_bridge.moc"

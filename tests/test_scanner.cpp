@@ -5,7 +5,9 @@
 #include <QRandomGenerator>
 #include <QtTest>
 
+#include "canconfig/convertercommands.h"
 #include "link/framescanner.h"
+#include "link/hostlinksession.h"
 #include "support/frames.h"
 
 namespace {
@@ -85,6 +87,8 @@ private slots:
     void flushReportsFramesBehindNoise();
     void flushDropsAHalfFrame();
     void randomStreamsGiveTheSameFramesHoweverSplit();
+    void hostLink_data();
+    void hostLink();
 };
 
 void TestScanner::singleDelivery_data()
@@ -275,6 +279,73 @@ void TestScanner::randomStreamsGiveTheSameFramesHoweverSplit()
         }
         QCOMPARE(scanPieces(pieces), whole);
         QVERIFY(whole.size() >= 20);
+    }
+}
+
+// What a program on the bridge's converter face writes, read as the
+// converter reads it: frames sent and commands passed on (status queries and
+// set-and-starts marked) in their order, '|' where a frame waits for room
+// (there is room when it goes on); after " / " frames refused and commands kept.
+void TestScanner::hostLink_data()
+{
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::addColumn<bool>("readOnly");
+    QTest::addColumn<bool>("noRoomFirst");
+    QTest::addColumn<QString>("expected");
+    SetStartSettings variable250k;
+    variable250k.speedIndex = 4;
+    variable250k.variableFraming = true;
+    const QByteArray start = setStartCommand(variable250k), filter = receiveFilterCommand(0x10, {0x123});
+    const QString commands = QStringLiteral("start %1;status %2;pass %3;").arg(QString(start.toHex()), QString(busStatusQuery().toHex()),
+                                                                               QString(filter.toHex()));
+    QTest::newRow("frames of both framings; commands passed on as they came")
+        << fixedA + variableA + start + busStatusQuery() + filter << false << false << "sent 123;sent 123;" + commands + " / ";
+    QTest::newRow("read-only: frames refused, commands kept but the status query")
+        << fixedA + start + busStatusQuery() + filter << true << false
+        << QStringLiteral("status %1; / refused;kept set-and-start;kept receive-ID filter;").arg(QString(busStatusQuery().toHex()));
+    QTest::newRow("the port speed change is kept") << speedChangeCommand(2) << false << false << " / kept port speed change;";
+    QTest::newRow("more than eight bytes: refused") << variableLong << false << false << " / refused;";
+    QTest::newRow("a frame waits for room, and what follows it") << fixedA + busStatusQuery() + fixedB << false << true
+        << QStringLiteral("|sent 123;status %1;sent 12345678; / ").arg(QString(busStatusQuery().toHex()));
+}
+
+void TestScanner::hostLink()
+{
+    QFETCH(QByteArray, bytes);
+    QFETCH(bool, readOnly);
+    QFETCH(bool, noRoomFirst);
+    QFETCH(QString, expected);
+    for (const int chunk : {int(bytes.size()), 1}) {
+        HostLinkSession link(readOnly);
+        bool waited = !noRoomFirst;
+        QString got, notes;
+        link.setSendToBus([&](const CanFrame &frame) {
+            if (!std::exchange(waited, true))
+                return SendVerdict::NoRoom;
+            if (readOnly)
+                return SendVerdict::ReadOnly;
+            got += QStringLiteral("sent %1;").arg(frame.identifier, 0, 16);
+            return SendVerdict::Sent;
+        });
+        link.setToConverter([&](const HostCommand &c) {
+            got += QStringLiteral("%1 %2;").arg(c.statusQuery ? "status" : c.started ? "start" : "pass", QString(c.bytes.toHex()));
+        });
+        const auto take = [&](const QList<HostLinkReply> &replies) {
+            for (const HostLinkReply &r : replies) {
+                if (r.refused)
+                    notes += QStringLiteral("refused;");
+                if (!r.kept.isEmpty())
+                    notes += QStringLiteral("kept %1;").arg(QString::fromLatin1(r.kept.left(r.kept.indexOf(" aa 55"))));
+            }
+        };
+        for (int at = 0; at < bytes.size(); at += chunk) {
+            take(link.fromHost(bytes.mid(at, chunk)));
+            while (link.isWaiting()) {
+                got += '|';
+                take(link.resume());
+            }
+        }
+        QCOMPARE(got + " / " + notes, expected);
     }
 }
 

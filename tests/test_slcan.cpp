@@ -117,11 +117,10 @@ void TestSlcan::commands()
             gotFrames += encodeFixedFrame(frame);
             return SendVerdict::Sent;
         });
+        session.setStartConverter([&](const SetStartSettings &s) { gotStarts += startText(s); });
         const auto take = [&](const QList<SlcanReply> &replies) {
             for (const SlcanReply &reply : replies) {
                 gotAnswers += (reply.dropUnread ? "~" : "") + reply.answer + (reply.refused ? "!" : "");
-                if (reply.start)
-                    gotStarts += startText(*reply.start);
             }
         };
         const QList<QByteArray> clients = input.split('\x04');

@@ -3,6 +3,7 @@
 #include <cstdio>
 
 #include "capturefile.h"
+#include "converterface.h"
 #include "slcanface.h"
 #include "socketcandface.h"
 
@@ -40,6 +41,7 @@ bool Bridge::start(QString *why)
     session.start(options.start);
     QStringList lines;
     if ((options.slcan && !openSlcan(&lines, why)) || (options.socketcand && !openSocketcand(&lines, why))
+        || (options.converter && !openConverter(&lines, why))
         || (!options.candump.isEmpty() && !openCapture(CanLogFormat::Candump, options.candump, &lines, why))
         || (!options.pcap.isEmpty() && !openCapture(CanLogFormat::Pcap, options.pcap, &lines, why)))
         return false;
@@ -59,11 +61,12 @@ bool Bridge::openSlcan(QStringList *lines, QString *why)
         *why = QStringLiteral("slcan: %1").arg(reason);
         return false;
     }
-    if (!options.slcanLink.isEmpty() && !link.create(options.slcanLink, face->serialPath(), &reason)) {
+    if (!options.slcanLink.isEmpty() && !slcanLink.create(options.slcanLink, face->serialPath(), &reason)) {
         *why = QStringLiteral("--slcan-link: %1").arg(reason);
         return false;
     }
     connect(face.get(), &SlcanFace::startRequested, &session, &ConverterSession::start);
+    slcan = face.get();
     lines->append(QStringLiteral("SLCAN %1").arg(face->serialPath()));
     faces.push_back(std::move(face));
     return true;
@@ -87,6 +90,29 @@ bool Bridge::openSocketcand(QStringList *lines, QString *why)
     if (options.beacon)
         face->startBeacon();
     lines->append(QStringLiteral("SOCKETCAND %1").arg(face->addressText()));
+    faces.push_back(std::move(face));
+    return true;
+}
+
+bool Bridge::openConverter(QStringList *lines, QString *why)
+{
+    const FaceSendToBus send = [this](const CanFrame &frame, const void *origin) { return fromClient(frame, origin); };
+    auto face = std::make_unique<ConverterFace>(session, options.readOnly, send, turns);
+    QString reason;
+    if (!face->open(&reason)) {
+        *why = QStringLiteral("converter: %1").arg(reason);
+        return false;
+    }
+    if (!options.converterLink.isEmpty() && !converterLink.create(options.converterLink, face->serialPath(), &reason)) {
+        *why = QStringLiteral("--converter-link: %1").arg(reason);
+        return false;
+    }
+    // The window's configuration is the bridge's from now on: an slcan open sends it.
+    connect(face.get(), &ConverterFace::started, this, [this](const SetStartSettings &settings) {
+        if (slcan)
+            slcan->reconfigure(settings);
+    });
+    lines->append(QStringLiteral("CONVERTER %1").arg(face->serialPath()));
     faces.push_back(std::move(face));
     return true;
 }

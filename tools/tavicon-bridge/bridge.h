@@ -36,6 +36,7 @@ private:
     // Each opens a face, adds its start-up line to `lines`; false with `why`.
     bool openSlcan(QStringList *lines, QString *why);
     bool openSocketcand(QStringList *lines, QString *why);
+    bool openConverter(QStringList *lines, QString *why);
     bool openCapture(CanLogFormat format, const QString &path, QStringList *lines, QString *why);
     void fromBus(const CanFrame &frame, qint64 usecsSinceEpoch);
     // A frame a client sent (`origin`): to the bus, then to the faces as seen
@@ -46,7 +47,9 @@ private:
     ConverterSession session;
     SendTurns turns;
     std::vector<std::unique_ptr<BridgeFace>> faces;
-    SerialEndLink link;
+    class SlcanFace *slcan = nullptr;          // among the faces, when offered
+    SerialEndLink slcanLink;
+    SerialEndLink converterLink;
     bool running = false;            // started completely
     bool stopped = false;
 };

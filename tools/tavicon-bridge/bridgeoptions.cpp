@@ -14,16 +14,18 @@ constexpr int MaxBusNameLength = 64;
 const char Description[] =
     "Owns the converter's serial port and offers the CAN bus to other programs:\n"
     "as an slcan adapter on a pseudo-terminal (python-can's slcan interface,\n"
-    "slcand for a SocketCAN interface), as a socketcand server over TCP, and as\n"
-    "a candump log file or a pcap file for Wireshark.\n"
+    "slcand for a SocketCAN interface), as a socketcand server over TCP, as the\n"
+    "converter itself on a pseudo-terminal (for the Tavicon window and other\n"
+    "programs written for the converter), and as a candump log file or a pcap\n"
+    "file for Wireshark.\n"
     "\n"
     "The converter gets one set-and-start at start-up: from --config (a cfg.txt\n"
     "as the window writes it), else the window's defaults (1M, normal mode, fixed\n"
     "framing); --bitrate, --mode and --framing override it. --bitrate takes any\n"
     "rate up to 1000000 that 36 MHz / (prescaler x (1 + BS1 + BS2)) makes exactly.\n"
     "\n"
-    "Standard output, flushed: SLCAN <pty>, SOCKETCAND <addr>:<port>, CANDUMP\n"
-    "<file>, PCAP <file> (for the faces asked for), then READY. SIGINT or SIGTERM ends the\n"
+    "Standard output, flushed: SLCAN <pty>, SOCKETCAND <addr>:<port>, CONVERTER\n"
+    "<pty>, CANDUMP <file>, PCAP <file> (for the faces asked for), then READY. SIGINT or SIGTERM ends the\n"
     "bridge with the line \"bridge from_bus=<n> to_bus=<n> dropped=<n> refused=<n>\".\n"
     "\n"
     "Exit status: 0 ended by a signal, 1 a port or file that cannot be opened,\n"
@@ -111,6 +113,11 @@ bool parseBridgeOptions(const QStringList &arguments, BridgeOptions *o, QString 
     const QCommandLineOption slcanLink(QStringLiteral("slcan-link"),
         QStringLiteral("Also make PATH a symbolic link to the pseudo-terminal (replacing a link; removed at "
                        "exit). Implies --slcan."), QStringLiteral("PATH"));
+    const QCommandLineOption converter(QStringLiteral("converter"),
+        QStringLiteral("Offer the converter itself on a pseudo-terminal, for the window."));
+    const QCommandLineOption converterLink(QStringLiteral("converter-link"),
+        QStringLiteral("Also make PATH a symbolic link to the converter's pseudo-terminal (replacing a link; "
+                       "removed at exit). Implies --converter."), QStringLiteral("PATH"));
     // Shown in the help only: the optional value is taken out before parsing.
     QCommandLineOption socketcandHelp(QStringLiteral("socketcand"),
         QStringLiteral("Serve socketcand on [[ADDR:]PORT] (default 127.0.0.1:29536)."), QStringLiteral("[ADDR:]PORT"));
@@ -128,7 +135,8 @@ bool parseBridgeOptions(const QStringList &arguments, BridgeOptions *o, QString 
                                   QStringLiteral("Write every frame to FILE, a new pcap file (link type 227, "
                                                  "SocketCAN) for Wireshark."),
                                   QStringLiteral("FILE"));
-    parser.addOptions({port, portBaud, config, bitrate, mode, framing, slcan, slcanLink, socketcandHelp, name,
+    parser.addOptions({port, portBaud, config, bitrate, mode, framing, slcan, slcanLink, converter, converterLink,
+                       socketcandHelp, name,
                        beacon, readOnly, candump, pcap});
 
     QString socketcandValue;
@@ -143,7 +151,7 @@ bool parseBridgeOptions(const QStringList &arguments, BridgeOptions *o, QString 
         *why = QStringLiteral("unexpected argument %1").arg(parser.positionalArguments().first());
         return false;
     }
-    for (const QCommandLineOption *single : {&port, &portBaud, &config, &bitrate, &mode, &framing, &slcanLink,
+    for (const QCommandLineOption *single : {&port, &portBaud, &config, &bitrate, &mode, &framing, &slcanLink, &converterLink,
                                              &name, &candump, &pcap}) {
         if (parser.values(*single).size() > 1) {
             *why = QStringLiteral("--%1 given more than once").arg(single->names().first());
@@ -181,6 +189,8 @@ bool parseBridgeOptions(const QStringList &arguments, BridgeOptions *o, QString 
 
     o->slcanLink = parser.value(slcanLink);
     o->slcan = parser.isSet(slcan) || parser.isSet(slcanLink);
+    o->converterLink = parser.value(converterLink);
+    o->converter = parser.isSet(converter) || parser.isSet(converterLink);
     if (o->socketcand && !socketcandValue.isEmpty() && !parseListenAddress(socketcandValue, o, why))
         return false;
     if (parser.isSet(name)) {
@@ -201,8 +211,8 @@ bool parseBridgeOptions(const QStringList &arguments, BridgeOptions *o, QString 
     o->readOnly = parser.isSet(readOnly);
     o->candump = parser.value(candump);
     o->pcap = parser.value(pcap);
-    if (!o->slcan && !o->socketcand && o->candump.isEmpty() && o->pcap.isEmpty()) {
-        *why = QStringLiteral("give at least one of --slcan, --socketcand, --candump, --pcap");
+    if (!o->slcan && !o->socketcand && !o->converter && o->candump.isEmpty() && o->pcap.isEmpty()) {
+        *why = QStringLiteral("give at least one of --slcan, --socketcand, --converter, --candump, --pcap");
         return false;
     }
     return true;

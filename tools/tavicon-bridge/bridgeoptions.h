@@ -15,6 +15,8 @@ struct BridgeOptions
     SetStartSettings start;             // the configuration sent at start-up
     bool slcan = false;
     QString slcanLink;
+    bool converter = false;
+    QString converterLink;
     bool socketcand = false;
     QHostAddress address = QHostAddress::LocalHost;
     quint16 tcpPort = Socketcand::DefaultPort;

@@ -14,6 +14,7 @@ SlcanFace::SlcanFace(const SetStartSettings &configured, const FaceSendToBus &se
     , turns(sendTurns)
 {
     session.setSendToBus([this, sendToBus](const CanFrame &frame) { return sendToBus(frame, this); });
+    session.setStartConverter([this](const SetStartSettings &settings) { emit startRequested(settings); });
 }
 
 SlcanFace::~SlcanFace()
@@ -52,8 +53,6 @@ void SlcanFace::act(const QList<SlcanReply> &replies)
         pty->send(reply.answer);
         if (reply.refused)
             ++refused;
-        if (reply.start)
-            emit startRequested(*reply.start);
     }
     pty->setReading(!session.isWaiting());
     if (session.isWaiting())

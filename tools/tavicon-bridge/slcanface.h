@@ -23,6 +23,8 @@ public:
     ~SlcanFace() override;
 
     bool open(QString *why);
+    // Another program configured the converter: the next open starts from that.
+    void reconfigure(const SetStartSettings &settings) { session.reconfigure(settings); }
     QString serialPath() const { return pty ? pty->serialPath() : QString(); }
     void deliver(const CanFrame &frame, qint64 usecsSinceEpoch, const void *origin) override;
     qint64 framesDropped() const override { return dropped; }
