@@ -12,7 +12,8 @@
 
 // candump's log format: "(seconds.microseconds) can0 123#112233", three
 // hexadecimal digits for standard and eight for extended identifiers, remote
-// frames as "#R" followed by their length when it is not 0. Ends in "\n".
+// frames as "#R" followed by their length when it is not 0, error frames
+// (isErrorFrame) with the flag in their eight digits. Ends in "\n".
 // The time lies after the start of 1970.
 QByteArray candumpLine(qint64 usecsSinceEpoch, const QString &channel, const CanFrame &frame);
 // A channel name candump lines can hold: printable ASCII, no blank, no '#'.

@@ -14,7 +14,7 @@ public:
     QByteArray header(qint64) override { return QByteArray(); }
     std::optional<QByteArray> record(qint64 usecs, FrameDirection, const CanFrame &frame) override
     {
-        if (!isClassicCanFrame(frame))
+        if (!isClassicCanFrame(frame) && !isErrorFrame(frame))
             return std::nullopt;
         return candumpLine(usecs, channel, frame);
     }
@@ -48,7 +48,7 @@ public:
     QByteArray header(qint64) override { return pcapFileHeader(); }
     std::optional<QByteArray> record(qint64 usecs, FrameDirection, const CanFrame &frame) override
     {
-        if (!isClassicCanFrame(frame))
+        if (!isClassicCanFrame(frame) && !isErrorFrame(frame))
             return std::nullopt;
         return pcapRecord(usecs, frame);
     }

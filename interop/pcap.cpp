@@ -42,7 +42,7 @@ QByteArray pcapRecord(qint64 usecsSinceEpoch, const CanFrame &frame)
     putHost32(r + 8, Pcap::FrameSize);
     putHost32(r + 12, Pcap::FrameSize);
     quint32 id = frame.identifier;
-    if (frame.format == FrameFormat::Extended)
+    if (frame.format == FrameFormat::Extended && !isErrorFrame(frame))
         id |= ExtendedFlag;
     if (frame.remote)
         id |= RemoteFlag;

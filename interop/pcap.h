@@ -20,7 +20,8 @@ constexpr quint32 LinkTypeCanSocketCan = 227;
 // Magic A1B2C3D4, version 2.4, zone and accuracy 0, snap length 16, link type 227.
 QByteArray pcapFileHeader();
 
-// One record of a classic CAN frame (isClassicCanFrame): seconds and microseconds of
+// One record of a classic CAN frame (isClassicCanFrame) or an error frame
+// (isErrorFrame, its identifier with CanErrorFlag as it is): seconds and microseconds of
 // `usecsSinceEpoch` (0 or later), captured and original length 16, then the
 // identifier big-endian with 0x80000000 for extended and 0x40000000 for
 // remote frames, the length, three zero bytes and the eight data bytes padded

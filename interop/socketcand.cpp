@@ -27,6 +27,18 @@ std::optional<quint32> hexToken(const QByteArray &token, int *digits = nullptr)
     return negative ? 0u - value : value;
 }
 
+// SEC.USEC: seconds since the Unix epoch and six digits of microseconds.
+QByteArray secondsText(qint64 usecsSinceEpoch)
+{
+    qint64 seconds = usecsSinceEpoch / 1000000;
+    qint64 micros = usecsSinceEpoch % 1000000;
+    if (micros < 0) {
+        micros += 1000000;
+        --seconds;
+    }
+    return QByteArray::number(seconds) + '.' + QByteArray::number(micros).rightJustified(6, '0');
+}
+
 // The tokens after "send": ID DLC B...
 void readSend(const QList<QByteArray> &tokens, SocketcandCommand *c)
 {
@@ -136,22 +148,21 @@ std::optional<QByteArray> socketcandFrameMessage(const CanFrame &frame, qint64 u
     const bool extended = frame.format == FrameFormat::Extended;
     if (frame.remote || !isClassicCanFrame(frame))
         return std::nullopt;
-    qint64 seconds = usecsSinceEpoch / 1000000;
-    qint64 micros = usecsSinceEpoch % 1000000;
-    if (micros < 0) {
-        micros += 1000000;
-        --seconds;
-    }
     QByteArray out;
     out.reserve(48);
     out.append(" < frame ");
     appendHexDigits(out, frame.identifier, extended ? 8 : 3);
-    out.append(' ').append(QByteArray::number(seconds)).append('.');
-    out.append(QByteArray::number(micros).rightJustified(6, '0')).append(' ');
+    out.append(' ').append(secondsText(usecsSinceEpoch)).append(' ');
     for (int i = 0; i < frame.length; ++i)
         appendHexDigits(out, quint8(frame.data.at(i)), 2);
     out.append(" >");
     return out;
+}
+
+QByteArray socketcandErrorMessage(const CanFrame &frame, qint64 usecsSinceEpoch)
+{
+    return " < error " + QByteArray::number(frame.identifier & ~CanErrorFlag, 16).toUpper().rightJustified(3, '0') + ' '
+         + secondsText(usecsSinceEpoch) + " >";
 }
 
 QByteArray socketcandBeacon(const QString &hostName, const QString &address, quint16 port,

@@ -76,6 +76,11 @@ SocketcandCommand parseSocketcandCommand(const QByteArray &message);
 // "other" format, or more than 8 data bytes.
 std::optional<QByteArray> socketcandFrameMessage(const CanFrame &frame, qint64 usecsSinceEpoch);
 
+// " < error CLASS SEC.USEC >" for an error frame (isErrorFrame): its error
+// classes, the identifier without CanErrorFlag, as at least three upper hex
+// digits, as socketcand writes them.
+QByteArray socketcandErrorMessage(const CanFrame &frame, qint64 usecsSinceEpoch);
+
 // The discovery beacon: <CANBeacon name="HOST" type="SocketCAN"
 // description="Tavicon bridge"><URL>can://ADDR:PORT</URL><Bus name="NAME"/></CANBeacon>,
 // the host and bus names escaped for XML.

@@ -60,6 +60,12 @@ bool isClassicCanFrame(const CanFrame &frame)
         && (frame.remote || frame.data.size() == frame.length);
 }
 
+bool isErrorFrame(const CanFrame &frame)
+{
+    return frame.format == FrameFormat::Extended && (frame.identifier & ~0x1FFFFFFFu) == CanErrorFlag
+        && !frame.remote && frame.length == 8 && frame.data.size() == 8;
+}
+
 QByteArray encodeFixedFrame(const CanFrame &frame)
 {
     QByteArray body(FixedLayout::FrameSize - 4, '\0');     // bytes 3..18

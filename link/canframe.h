@@ -31,6 +31,13 @@ quint32 maxIdentifier(FrameFormat format);
 // other CAN tools' formats and protocols show, and what goes onto the bus.
 bool isClassicCanFrame(const CanFrame &frame);
 
+// An error frame as Linux's CAN drivers report a change of the controller's
+// state: extended, the identifier CanErrorFlag and the error classes, length 8.
+// Not a frame on the bus: only the faces and files that show such reports
+// take it.
+constexpr quint32 CanErrorFlag = 0x20000000;
+bool isErrorFrame(const CanFrame &frame);
+
 namespace FixedLayout {
 constexpr int FrameSize = 20;
 constexpr int PayloadSize = 17;        // bytes 2..18

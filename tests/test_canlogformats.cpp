@@ -27,7 +27,7 @@ void TestCanLogFormats::frameLines_data()
 {
     QTest::addColumn<CanFrame>("frame");
     QTest::addColumn<QByteArray>("candump");     // after "(1796687999.100007) vcan1 "
-    QTest::addColumn<QByteArray>("asc");         // after "   0.250007 1  "
+    QTest::addColumn<QByteArray>("asc");         // after "   0.250007 1  "; null: not written
     QTest::addColumn<QByteArray>("pcap");        // the SocketCAN frame after the record header
     QTest::newRow("standard") << makeFrame(0x5, FrameFormat::Standard, hex("ab 01")) << QByteArray("005#AB01")
                               << QByteArray("5               Tx   d 2 AB 01") << hex("00000005 02000000 ab01000000000000");
@@ -40,6 +40,8 @@ void TestCanLogFormats::frameLines_data()
         << QByteArray("1FFFFFFF#R4") << QByteArray("1FFFFFFFx       Tx   r 4") << hex("dfffffff 04000000 0000000000000000");
     QTest::newRow("remote without length") << makeFrame(0x10, FrameFormat::Standard, {}, true) << QByteArray("010#R")
         << QByteArray("10              Tx   r 0") << hex("40000010 00000000 0000000000000000");
+    QTest::newRow("error frame: error passive, counters") << makeFrame(0x20000204, FrameFormat::Extended, hex("00 20 00 00 00 00 80 05"))
+        << QByteArray("20000204#0020000000008005") << QByteArray() << hex("20000204 08000000 0020000000008005");
 }
 
 void TestCanLogFormats::frameLines()
@@ -55,7 +57,7 @@ void TestCanLogFormats::frameLines()
         return writer->record(usecs, FrameDirection::Sent, frame).value_or("<none>");
     };
     QCOMPARE(recorded(CanLogFormat::Candump, 0), "(1796687999.100007) vcan1 " + candump + '\n');
-    QCOMPARE(recorded(CanLogFormat::Asc, usecs - 250007), "   0.250007 1  " + asc + '\n');
+    QCOMPARE(recorded(CanLogFormat::Asc, usecs - 250007), asc.isNull() ? "<none>" : "   0.250007 1  " + asc + '\n');
     // Seconds, microseconds, captured and original length, little-endian here.
     QCOMPARE(recorded(CanLogFormat::Pcap, 0).toHex(), (hex("7f 48 17 6b a7 86 01 00 10000000 10000000") + pcap).toHex());
 }

@@ -127,6 +127,8 @@ void TestSocketcand::frameMessages_data()
     QTest::newRow("extended above 1FFFFFFF") << makeFrame(0x20000000, ext, {}) << 0ll << QByteArray();
     QTest::newRow("other format") << makeFrame(0x1, FrameFormat::Other, {}) << 0ll << QByteArray();
     QTest::newRow("nine bytes") << makeFrame(0x1, std, QByteArray(9, 'x')) << 0ll << QByteArray();
+    QTest::newRow("error frame: its classes") << makeFrame(0x20000044, ext, hex("00 00 00 00 00 00 ff 80")) << 1700000000000001ll
+                                              << QByteArray(" < error 044 1700000000.000001 >");
 }
 
 void TestSocketcand::frameMessages()
@@ -134,7 +136,8 @@ void TestSocketcand::frameMessages()
     QFETCH(CanFrame, frame);
     QFETCH(qint64, usecs);
     QFETCH(QByteArray, message);
-    QCOMPARE(socketcandFrameMessage(frame, usecs).value_or(QByteArray()), message);
+    QCOMPARE(isErrorFrame(frame) ? socketcandErrorMessage(frame, usecs) : socketcandFrameMessage(frame, usecs).value_or(QByteArray()),
+             message);
 }
 
 void TestSocketcand::beacon()

@@ -198,7 +198,8 @@ void SocketcandFace::deliver(const CanFrame &frame, qint64 usecsSinceEpoch, cons
             || client->socket->state() != QAbstractSocket::ConnectedState)
             continue;
         if (!made) {
-            message = socketcandFrameMessage(frame, usecsSinceEpoch);
+            message = isErrorFrame(frame) ? socketcandErrorMessage(frame, usecsSinceEpoch)
+                                          : socketcandFrameMessage(frame, usecsSinceEpoch);
             made = true;
         }
         if (!message) {
