@@ -83,6 +83,7 @@ MainWindow::MainWindow(QWidget *parent)
     loadReceiveIds();
 
     autoSendTimer = new QTimer(this);
+    autoSendTimer->setTimerType(Qt::PreciseTimer);
     connect(autoSendTimer, &QTimer::timeout, this, &MainWindow::timerAutoSendProc);
     autoSaveTimer = new QTimer(this);
     connect(autoSaveTimer, &QTimer::timeout, this, &MainWindow::timerAutoSaveProc);

@@ -103,7 +103,6 @@ private:
     void showComputedBusSpeed(int phase1Index, int phase2Index, const QString &prescalerText);
     bool reportPortClosed();
     void loadConfig();
-    void saveConfig();
     void applyDefaultConfig();
     void loadReceiveIds();
 

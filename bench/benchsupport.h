@@ -18,7 +18,7 @@
 #include "link/receivestats.h"
 
 // The benchmarks' application: offscreen unless a platform is named, without
-// the debug channel (the variable-length encoder reports every frame there),
+// the debug channel (the window reports every variable-length frame it sends there),
 // and working in a fresh temporary folder, where the window keeps its files.
 class BenchApplication : public QApplication
 {

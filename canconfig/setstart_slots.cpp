@@ -3,9 +3,7 @@
 #include "app/mainwindow.h"
 
 #include "files/textfile.h"
-#include "canconfig/bittiming.h"
 #include "canconfig/configfile.h"
-#include "canconfig/convertercommands.h"
 #include "ui_mainwindow.h"
 
 namespace {
@@ -13,12 +11,21 @@ namespace {
 const QString ConfigFileName = QStringLiteral("cfg.txt");
 constexpr int PortClosedMessageMs = 1000;
 
-// Selects the item with this text; a text that names no item leaves the box alone.
-void selectItemText(QComboBox *box, const QString &text)
+// The page's boxes and switches as set-and-start settings; its prescaler,
+// filter and mask are texts still.
+SetStartSettings pageChoices(const Ui_MainWindow &ui)
 {
-    const int index = box->findText(text, Qt::MatchExactly | Qt::MatchCaseSensitive);
-    if (index >= 0)
-        box->setCurrentIndex(index);
+    SetStartSettings s;
+    s.manualTiming = ui.checkBoxManualBps->isChecked();
+    s.variableFraming = ui.radioBtnVariable->isChecked();
+    s.speedIndex = ui.cbBoxCANbps->currentIndex();
+    s.frameTypeIndex = ui.cbBoxType->currentIndex();
+    s.modeIndex = ui.comboBoxMode->currentIndex();
+    s.retransmit = !ui.checkBoxSendOnce->isChecked();
+    s.syncIndex = ui.cbBoxSYNC->currentIndex();
+    s.phase1Index = ui.cbBoxBP1->currentIndex();
+    s.phase2Index = ui.cbBoxBP2->currentIndex();
+    return s;
 }
 
 } // namespace
@@ -32,33 +39,24 @@ bool MainWindow::reportPortClosed()
     return true;
 }
 
+// The page as the line cfg.txt stores: the line is saved, and the settings it
+// gives (those a program reading the file sends, with the page's SJW) sent.
 void MainWindow::on_btnSetStart_clicked()
 {
     if (reportPortClosed())
         return;
-    const std::optional<int> prescaler = prescalerValue(ui->lineEditPrescale->text());
-    if (!prescaler || !prescalerInRange(*prescaler)) {
-        ui->statusbar->showMessage(QStringLiteral("预分频（十进制）值错误，不在（1~1023）范围内"));
+    SetStartSettings s = pageChoices(*ui);
+    const ConfigLine line = configLineFor(s, ui->cbBoxBps->currentIndex(), ui->lineEditPrescale->text(),
+                                          ui->lineEditCANBps->text(), ui->lineEditFilter->text(),
+                                          ui->lineEditMask->text());
+    if (const ConfigRefusal refusal = readConfigLine(line, &s); refusal != ConfigRefusal::None) {
+        ui->statusbar->showMessage(refusal == ConfigRefusal::Prescaler
+                                       ? QStringLiteral("预分频（十进制）值错误，不在（1~1023）范围内")
+                                       : QStringLiteral("滤波ID或屏蔽ID值错误，请输入16进制数"));
         return;
     }
-    SetStartSettings s;
-    if (!parseFilterText(ui->lineEditFilter->text(), &s.filter)
-        || !parseFilterText(ui->lineEditMask->text(), &s.mask)) {
-        ui->statusbar->showMessage(QStringLiteral("滤波ID或屏蔽ID值错误，请输入16进制数"));
-        return;
-    }
-    saveConfig();
-
-    s.manualTiming = ui->checkBoxManualBps->isChecked();
-    s.variableFraming = ui->radioBtnVariable->isChecked();
-    s.speedIndex = ui->cbBoxCANbps->currentIndex();
-    s.frameTypeIndex = ui->cbBoxType->currentIndex();
-    s.modeIndex = ui->comboBoxMode->currentIndex();
-    s.retransmit = !ui->checkBoxSendOnce->isChecked();
-    s.syncIndex = ui->cbBoxSYNC->currentIndex();
-    s.phase1Index = ui->cbBoxBP1->currentIndex();
-    s.phase2Index = ui->cbBoxBP2->currentIndex();
-    s.prescaler = *prescaler;
+    if (!writeTextFile(ConfigFileName, configFileText(line)))
+        ui->statusbar->showMessage(fileSaveFailedText(ConfigFileName));
     serialPort->write(setStartCommand(s));
 }
 
@@ -72,14 +70,18 @@ void MainWindow::loadConfig()
             applyDefaultConfig();
             return false;
         }
+        // Read onto the page: a text naming no item leaves its box alone.
+        SetStartSettings s = pageChoices(*ui);
+        readConfigLine(c, &s);
+        if (const int i = int(configItems(ConfigBox::PortSpeed).indexOf(c.portSpeed)); i >= 0)
+            ui->cbBoxBps->setCurrentIndex(i);
+        ui->comboBoxMode->setCurrentIndex(s.modeIndex);
+        ui->cbBoxType->setCurrentIndex(s.frameTypeIndex);
         // Selecting the bus speed applies its table row first, so the stored
         // timing and then the stored speed text win.
-        selectItemText(ui->cbBoxBps, c.portSpeed);
-        selectItemText(ui->comboBoxMode, c.mode);
-        selectItemText(ui->cbBoxType, c.frameType);
-        selectItemText(ui->cbBoxCANbps, c.canSpeed);
-        selectItemText(ui->cbBoxBP1, c.phase1);
-        selectItemText(ui->cbBoxBP2, c.phase2);
+        ui->cbBoxCANbps->setCurrentIndex(s.speedIndex);
+        ui->cbBoxBP1->setCurrentIndex(s.phase1Index);
+        ui->cbBoxBP2->setCurrentIndex(s.phase2Index);
         ui->lineEditPrescale->setText(c.prescaler);
         ui->lineEditCANBps->setText(c.busSpeed);
         ui->lineEditFilter->setText(c.filter);
@@ -98,35 +100,16 @@ void MainWindow::loadConfig()
         applyDefaultConfig();
 }
 
-void MainWindow::saveConfig()
-{
-    ConfigLine c;
-    c.portSpeed = ui->cbBoxBps->currentText();
-    c.mode = ui->comboBoxMode->currentText();
-    c.frameType = ui->cbBoxType->currentText();
-    c.canSpeed = ui->cbBoxCANbps->currentText();
-    c.phase1 = ui->cbBoxBP1->currentText();
-    c.phase2 = ui->cbBoxBP2->currentText();
-    c.prescaler = ui->lineEditPrescale->text();
-    c.busSpeed = ui->lineEditCANBps->text();
-    c.filter = ui->lineEditFilter->text();
-    c.mask = ui->lineEditMask->text();
-    c.manualTiming = ui->checkBoxManualBps->isChecked();
-    c.sendOnce = ui->checkBoxSendOnce->isChecked();
-    c.fixedFraming = ui->radioBtnFixed->isChecked();
-    if (!writeTextFile(ConfigFileName, configFileText(c)))
-        ui->statusbar->showMessage(fileSaveFailedText(ConfigFileName));
-}
-
 void MainWindow::applyDefaultConfig()
 {
+    const SetStartSettings d = defaultSetStartSettings();
     ui->cbBoxBps->setCurrentIndex(0);
     ui->lineEditCANBps->hide();
     ui->cbBoxBP1->setEnabled(false);
     ui->cbBoxBP2->setEnabled(false);
     ui->lineEditPrescale->setEnabled(false);
-    ui->cbBoxCANbps->setCurrentIndex(0);
-    ui->cbBoxBP1->setCurrentIndex(5);
-    ui->cbBoxBP2->setCurrentIndex(4);
-    ui->lineEditPrescale->setText(QStringLiteral("3"));
+    ui->cbBoxCANbps->setCurrentIndex(d.speedIndex);
+    ui->cbBoxBP1->setCurrentIndex(d.phase1Index);
+    ui->cbBoxBP2->setCurrentIndex(d.phase2Index);
+    ui->lineEditPrescale->setText(QString::number(d.prescaler));
 }

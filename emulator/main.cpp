@@ -2,7 +2,6 @@
 
 #include <QCoreApplication>
 #include <QDeadlineTimer>
-#include <QLoggingCategory>
 #include <QTimer>
 
 #include <cstdio>
@@ -41,9 +40,6 @@ int main(int argc, char *argv[])
     occupyStandardDescriptors();
     QCoreApplication app(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("converter-emulator"));
-    // The variable-length encoder reports every frame's size on the debug
-    // channel; at full line speed that would drown standard error.
-    QLoggingCategory::setFilterRules(QStringLiteral("default.debug=false"));
 
     EmulatorOptions options;
     QString why;

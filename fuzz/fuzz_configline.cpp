@@ -1,5 +1,6 @@
 // The cfg.txt line: any line is either refused as short or read into the 13
-// settings, and the line written from those settings reads back the same.
+// settings, and the line written from those settings reads back the same; the
+// set-and-start settings it gives store as a line that gives them again.
 
 #include <QByteArray>
 #include <cstdlib>
@@ -18,8 +19,14 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
         return 0;
     }
     const QByteArray written = configFileText(config);
-    ConfigLine again;
-    if (!parseConfigFields(simplifiedLineFields(written), &again) || configFileText(again) != written)
+    ConfigLine back;
+    if (!parseConfigFields(simplifiedLineFields(written), &back) || configFileText(back) != written)
+        std::abort();
+    SetStartSettings s = formStartSettings();
+    const ConfigRefusal refusal = readConfigLine(config, &s);
+    SetStartSettings again = formStartSettings();
+    const ConfigLine stored = configLineFor(s, 0, config.prescaler, config.busSpeed, config.filter, config.mask);
+    if (readConfigLine(stored, &again) != refusal || setStartCommand(again) != setStartCommand(s))
         std::abort();
     return 0;
 }

@@ -4,7 +4,6 @@
 // timing search gives exact rates only.
 
 #include <QByteArray>
-#include <QtGlobal>
 
 #include "canconfig/bittiming.h"
 #include "fuzzframes.h"
@@ -31,12 +30,6 @@ void checkStart(const SetStartSettings &s)
 }
 
 } // namespace
-
-extern "C" int LLVMFuzzerInitialize(int *, char ***)
-{
-    qInstallMessageHandler([](QtMsgType, const QMessageLogContext &, const QString &) {});
-    return 0;
-}
 
 // Byte 0: the program's verdict (no room: every other offer) and where the
 // stream splits; bytes 1..4 a

@@ -5,16 +5,9 @@
 // that closes the connection.
 
 #include <QByteArray>
-#include <QtGlobal>
 
 #include "fuzzframes.h"
 #include "interop/socketcand.h"
-
-extern "C" int LLVMFuzzerInitialize(int *, char ***)
-{
-    qInstallMessageHandler([](QtMsgType, const QMessageLogContext &, const QString &) {});
-    return 0;
-}
 
 // Byte 0: the program's verdict (no room: every other offer) and where the
 // stream splits; the rest the client's stream.

@@ -1,7 +1,5 @@
 #include "link/canframe.h"
 
-#include <QDebug>
-
 namespace {
 
 void putLittleEndian32(char *out, quint32 value)
@@ -93,7 +91,6 @@ QByteArray encodeVariableFrame(const CanFrame &frame)
     out.append(id, extended ? 4 : 2);
     out.append(frame.data.constData(), length);
     out.append(char(0x55));
-    qDebug().noquote() << out.size();
     return out;
 }
 

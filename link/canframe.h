@@ -66,7 +66,6 @@ QByteArray buildFixedCommand(quint8 code, QByteArray body);
 
 // Data beyond eight bytes is not encoded; the frame formats have no room for it.
 QByteArray encodeFixedFrame(const CanFrame &frame);
-// Also writes the encoded byte count to the Qt debug channel.
 QByteArray encodeVariableFrame(const CanFrame &frame);
 
 // `payload` points at the 17 bytes 2..18 of a fixed frame whose header and

@@ -148,6 +148,16 @@ void TestCanConfigText::configLine()
     QVERIFY(parseConfigFields(simplifiedLineFields(text), &back));
     QCOMPARE(configFileText(back), text);
 
+    // Read onto the form's choices, the settings the window sends; they store
+    // as the same line. The prescaler is refused first.
+    SetStartSettings s = formStartSettings();
+    QCOMPARE(readConfigLine(c, &s), ConfigRefusal::None);
+    QCOMPARE(setStartCommand(s).toHex(' '), QByteArray("aa 55 13 00 02 ff ff ff ff 1f 00 00 00 00 0f 00 4d 00 03 8f"));
+    QCOMPARE(configFileText(configLineFor(s, 5, c.prescaler, c.busSpeed, c.filter, c.mask)), text);
+    c.prescaler = QStringLiteral("0");
+    c.mask = QStringLiteral("x");
+    QCOMPARE(readConfigLine(c, &s), ConfigRefusal::Prescaler);
+
     // Only the exact words switch; a field short is no line.
     QVERIFY(parseConfigFields(simplifiedLineFields("a,b,c,d,e,f,g,h,i,j,manual bps true,sendonce,fixed"), &back));
     QVERIFY(!back.manualTiming && !back.sendOnce && !back.fixedFraming);

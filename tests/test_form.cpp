@@ -26,6 +26,7 @@
 #include <QToolBox>
 #include <memory>
 
+#include "canconfig/configfile.h"
 #include "ui_mainwindow.h"
 
 namespace {
@@ -600,6 +601,14 @@ void TestForm::comboBoxes()
         QVERIFY(box->itemIcon(i).isNull());
     }
     QCOMPARE(actual, items);
+    // The items whose texts cfg.txt stores are those of its rules.
+    const QHash<QString, ConfigBox> stored{{"cbBoxBps", ConfigBox::PortSpeed}, {"comboBoxMode", ConfigBox::Mode},
+                                           {"cbBoxType", ConfigBox::FrameType}, {"cbBoxCANbps", ConfigBox::CanSpeed},
+                                           {"cbBoxBP1", ConfigBox::Phase1}, {"cbBoxBP2", ConfigBox::Phase2}};
+    if (stored.contains(name))
+        QCOMPARE(actual, configItems(stored.value(name)));
+    if (name == QLatin1String("cbBoxCANbps"))
+        QCOMPARE(current, formStartSettings().speedIndex);
     QCOMPARE(box->currentIndex(), current);
     QCOMPARE(box->currentText(), current >= 0 ? items.at(current) : QString());
     QCOMPARE(box->isEditable(), name == QLatin1String("cbBoxPort"));

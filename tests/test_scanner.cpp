@@ -1,7 +1,6 @@
 // Finding converter frames in the received byte stream, whatever the pieces
 // the serial driver hands over.
 
-#include <QLoggingCategory>
 #include <QRandomGenerator>
 #include <QtTest>
 
@@ -74,7 +73,6 @@ class TestScanner : public QObject
     Q_OBJECT
 
 private slots:
-    void initTestCase() { QLoggingCategory::setFilterRules(QStringLiteral("default.debug=false")); }
     void singleDelivery_data();
     void singleDelivery();
     void everySplitOverTwoDeliveries_data();

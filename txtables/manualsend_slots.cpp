@@ -3,6 +3,7 @@
 #include "app/mainwindow.h"
 
 #include <QBrush>
+#include <QDebug>
 
 #include "app/columnwidths.h"
 #include "traffic/traffictext.h"
@@ -120,13 +121,13 @@ bool MainWindow::transmitTableFrame(const QString &identifierText, const QString
     const bool variable = ui->radioBtnVariable->isChecked();
     if (!fixed && !variable)
         return false;
-    // Checked before encoding: the variable-length encoder logs the byte
-    // count of a frame that is sent.
     if (!sendQueueHasRoom(serialPort->bytesToWrite(), serialPort->baudRate())) {
         ui->statusbar->showMessage(QStringLiteral("发送缓冲区已满，帧未发送"));
         return false;
     }
     const QByteArray bytes = variable ? encodeVariableFrame(row.frame) : encodeFixedFrame(row.frame);
+    if (variable)                           // the byte count of a variable-length frame sent
+        qDebug().noquote() << bytes.size();
     serialPort->write(bytes);
     // Hand the bytes to the driver now rather than when the event loop next
     // gets round to it: a reply or a timed frame leaves when it is due.

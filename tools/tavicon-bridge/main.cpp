@@ -2,7 +2,6 @@
 // candump log, so that CAN tools on Linux use it live.
 
 #include <QCoreApplication>
-#include <QLoggingCategory>
 #include <cstdio>
 
 #include "bridge.h"
@@ -17,8 +16,6 @@ int main(int argc, char *argv[])
 {
     QCoreApplication app(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("tavicon-bridge"));
-    // The variable-length encoder reports every frame on the debug channel.
-    QLoggingCategory::setFilterRules(QStringLiteral("default.debug=false"));
 
     BridgeOptions options;
     QString why;

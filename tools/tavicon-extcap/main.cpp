@@ -5,7 +5,6 @@
 
 #include <QCoreApplication>
 #include <QDir>
-#include <QLoggingCategory>
 #include <QSerialPortInfo>
 #include <QUrl>
 #include <csignal>
@@ -100,8 +99,6 @@ int main(int argc, char *argv[])
 {
     QCoreApplication app(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("tavicon-extcap"));
-    // The variable-length encoder reports every frame on the debug channel.
-    QLoggingCategory::setFilterRules(QStringLiteral("default.debug=false"));
     std::signal(SIGPIPE, SIG_IGN);        // a closed fifo is seen as EPIPE
 
     ExtcapRequest request;
