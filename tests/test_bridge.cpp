@@ -401,6 +401,7 @@ void TestBridge::windowOnTheConverterFaceBesideAScript()
     QCOMPARE(QStringList({shown(1), shown(2)}), QStringList({"0x00000321 0a 0b", "0x000007ff ff"}));
 
     rig.emulator.command("status rec=5 tec=7 warning=1");
+    QVERIFY(!rig.emulator.waitForLine("OK status", 3000).isEmpty());
     window.click("btnCANBusStatus");
     QVERIFY(spinUntil([&] { return window.statusText().contains("错误告警"); }));
     QCOMPARE(window.statusText(), QStringLiteral("总线状态:正常, 错误告警, 发送错误计数器  = 7, 接受错误计数器 = 5"));
