@@ -9,6 +9,22 @@
 // The converter commands: set-and-start, bus status query, port speed change
 // and the receive-ID filter, all on the 0xAA 0x55 code body sum skeleton.
 
+// The controller's mode: silent sends nothing onto the bus, not even
+// acknowledgements; loopback takes the frames it sends back as received. The
+// mode box and the set-and-start number the modes 0 normal, 1 loopback,
+// 2 silent, 3 loopback and silent.
+struct ControllerMode
+{
+    bool silent = false;
+    bool loopback = false;
+
+    static constexpr ControllerMode fromIndex(int modeIndex)
+    {
+        return {modeIndex == 2 || modeIndex == 3, modeIndex == 1 || modeIndex == 3};
+    }
+    constexpr int index() const { return silent ? (loopback ? 3 : 2) : (loopback ? 1 : 0); }
+};
+
 // Everything the set-and-start command carries, as read from the page.
 struct SetStartSettings
 {
@@ -18,7 +34,7 @@ struct SetStartSettings
     int frameTypeIndex = 0;       // 0 standard, 1 extended
     quint32 filter = 0;
     quint32 mask = 0;
-    int modeIndex = 0;            // 0 normal, 1 loopback, 2 silent, 3 loopback and silent
+    int modeIndex = 0;            // ControllerMode::index()
     bool retransmit = true;       // automatic retransmission allowed
     int syncIndex = 0;            // segment indexes, quanta - 1; manual timing
     int phase1Index = 0;

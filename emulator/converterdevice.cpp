@@ -101,5 +101,5 @@ void ConverterDevice::applySetStart(const QByteArray &command)
     if (!settings)
         return;
     currentFraming = settings->variableFraming ? FrameFraming::Variable : FrameFraming::Fixed;
-    loopbackMode = settings->modeIndex == 1 || settings->modeIndex == 3;    // loopback, loopback and silent
+    loopbackMode = ControllerMode::fromIndex(settings->modeIndex).loopback;
 }

@@ -6,7 +6,6 @@
 namespace {
 
 constexpr quint32 Bit31 = 0x80000000u;
-constexpr int SilentModeBit = 2;   // modeIndex 2 silent, 3 loopback and silent
 
 
 // `digits` hex digits from `text` at `from`, or -1 when one is not a digit.
@@ -248,10 +247,10 @@ QList<SlcanReply> SlcanSession::clientGone()
 SetStartSettings SlcanSession::nextStart(bool listenOnlyOpen) const
 {
     SetStartSettings s = timing;
-    if (listenOnlyOpen || silent.value_or(false))
-        s.modeIndex |= SilentModeBit;
-    else if (silent.has_value())
-        s.modeIndex &= ~SilentModeBit;
+    ControllerMode mode = ControllerMode::fromIndex(s.modeIndex);
+    if (listenOnlyOpen || silent.has_value())
+        mode.silent = listenOnlyOpen || *silent;
+    s.modeIndex = mode.index();
     s.retransmit = retransmit.value_or(configured.retransmit);
     return s;
 }

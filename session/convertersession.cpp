@@ -112,7 +112,7 @@ bool ConverterSession::hasRoom() const
 
 bool ConverterSession::echoesSentFrames() const
 {
-    return current.modeIndex == 1 || current.modeIndex == 3;   // loopback, loopback and silent
+    return ControllerMode::fromIndex(current.modeIndex).loopback;
 }
 
 bool ConverterSession::send(const CanFrame &frame)

@@ -108,7 +108,7 @@ bool parseExtcapArguments(const QStringList &arguments, ExtcapRequest *r, QStrin
         return false;
     if (!parser.value(framing).isEmpty() && !applyFramingText(parser.value(framing), &r->start, why))
         return false;
-    r->start.modeIndex = parser.isSet(listenOnly) ? 2 : 0;        // silent : normal
+    r->start.modeIndex = ControllerMode{parser.isSet(listenOnly), false}.index();
     return true;
 }
 
