@@ -23,7 +23,11 @@ public:
         emit s.frameReceived(frame, s.readTime);
     }
     // Status replies and other converter commands are not traffic.
-    void fixedFrameReceived(const char *) override {}
+    void fixedFrameReceived(const char *payload) override
+    {
+        if (quint8(payload[0]) == FixedLayout::CodeBusStatus)
+            emit s.busStatusReceived(QByteArray(payload, FixedLayout::PayloadSize), s.readTime);
+    }
 
 private:
     ConverterSession &s;
@@ -33,7 +37,8 @@ ConverterSession::ConverterSession(QObject *parent)
     : QObject(parent)
 {
     connect(&port, &QSerialPort::readyRead, this, &ConverterSession::readAvailable);
-    connect(&port, &QSerialPort::bytesWritten, this, [this] {
+    connect(&port, &QSerialPort::bytesWritten, this, [this](qint64 bytes) {
+        countWritten(bytes);
         if (hasRoom())
             emit roomAvailable();
     });
@@ -57,6 +62,8 @@ bool ConverterSession::open(const QString &portName, qint32 baudRate, QString *w
         return false;
     }
     scanner.reset();
+    queuedBytes = writtenBytes = 0;
+    frameEnds.clear();
     return true;
 }
 
@@ -73,7 +80,29 @@ void ConverterSession::close()
 void ConverterSession::start(const SetStartSettings &settings)
 {
     current = settings;
-    port.write(setStartCommand(settings));
+    write(setStartCommand(settings));
+}
+
+void ConverterSession::queryBusStatus()
+{
+    write(busStatusQuery());
+}
+
+void ConverterSession::write(const QByteArray &bytes)
+{
+    const qint64 taken = port.write(bytes);
+    if (taken > 0)
+        queuedBytes += taken;
+}
+
+void ConverterSession::countWritten(qint64 bytes)
+{
+    writtenBytes += bytes;
+    qint64 frames = 0;
+    for (; !frameEnds.empty() && frameEnds.front() <= writtenBytes; frameEnds.pop_front())
+        ++frames;
+    if (frames > 0)
+        emit framesWritten(frames);
 }
 
 bool ConverterSession::hasRoom() const
@@ -94,7 +123,8 @@ bool ConverterSession::send(const CanFrame &frame)
     CanFrame out = frame;
     if (out.remote)
         out.data = QByteArray(out.length, '\0');   // the encoders take the length from the data
-    port.write(current.variableFraming ? encodeVariableFrame(out) : encodeFixedFrame(out));
+    write(current.variableFraming ? encodeVariableFrame(out) : encodeFixedFrame(out));
+    frameEnds.push_back(queuedBytes);
     ++sent;
     return true;
 }

@@ -5,6 +5,7 @@
 #include <QSerialPort>
 #include <QString>
 #include <QTimer>
+#include <deque>
 
 #include "canconfig/convertercommands.h"
 #include "link/canframe.h"
@@ -37,6 +38,8 @@ public:
     // Encodes and queues one frame; false (nothing written) without room or
     // when the frame cannot be encoded (more than 8 data bytes, the "other" format).
     bool send(const CanFrame &frame);
+    // Writes the bus status query; the reply comes as busStatusReceived.
+    void queryBusStatus();
 
     qint64 framesReceived() const { return received; }
     qint64 framesSent() const { return sent; }
@@ -49,12 +52,18 @@ signals:
     void lost(const QString &reason);
     // Bytes went out to the converter and the send queue has room.
     void roomAvailable();
+    // The last bytes of `count` more sent frames went out to the converter.
+    void framesWritten(qint64 count);
+    // A bus status reply: its 17 payload bytes 2..18 and the time they were read.
+    void busStatusReceived(const QByteArray &payload, qint64 usecsSinceEpoch);
 
 private:
     class Dispatch;
     void readAvailable();
     void flushQuietLine();
     void portError(QSerialPort::SerialPortError error, bool lineFull);
+    void write(const QByteArray &bytes);
+    void countWritten(qint64 bytes);
 
     QSerialPort port;
     FrameScanner scanner;
@@ -63,6 +72,11 @@ private:
     qint64 received = 0;
     qint64 sent = 0;
     qint64 readTime = 0;
+    // Bytes queued and written since the port was opened, and where each sent
+    // frame not yet written ends among them.
+    qint64 queuedBytes = 0;
+    qint64 writtenBytes = 0;
+    std::deque<qint64> frameEnds;
 };
 
 // Microseconds since the Unix epoch, now.
