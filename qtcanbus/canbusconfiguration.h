@@ -5,6 +5,7 @@
 #include <QList>
 #include <QPair>
 #include <QVariant>
+#include <optional>
 
 #include "canconfig/convertercommands.h"
 
