@@ -1,30 +1,22 @@
 #include "canconfig/busstatustext.h"
 
-namespace {
-// Payload offsets of the reply.
-constexpr int ReceiveErrors = 3;
-constexpr int TransmitErrors = 4;
-constexpr int BusOff = 5;
-constexpr int ErrorPassive = 6;
-constexpr int ErrorWarning = 7;
-constexpr int PayloadSize = 17;
-}
+#include "canconfig/busstate.h"
 
 QString busStatusText(const QByteArray &payload)
 {
-    if (payload.size() < PayloadSize)
+    const std::optional<BusStatus> s = readBusStatusReply(payload);
+    if (!s)
         return QString();
-    const auto byte = [&](int offset) { return uint(quint8(payload.at(offset))); };
     QString text = QStringLiteral("总线状态:");
-    text += byte(BusOff) ? QStringLiteral("离线, ") : QStringLiteral("正常, ");
-    if (byte(ErrorPassive))
+    text += s->busOff ? QStringLiteral("离线, ") : QStringLiteral("正常, ");
+    if (s->errorPassive)
         text += QStringLiteral("错误被动, ");
-    else if (byte(ErrorWarning))
+    else if (s->errorWarning)
         text += QStringLiteral("错误告警, ");
     else
         text += QStringLiteral("正常状态");
     text += QStringLiteral("发送错误计数器  = %1, 接受错误计数器 = %2")
-                .arg(byte(TransmitErrors))
-                .arg(byte(ReceiveErrors));
+                .arg(s->transmitErrors)
+                .arg(s->receiveErrors);
     return text;
 }

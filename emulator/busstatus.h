@@ -4,15 +4,7 @@
 #include <QByteArray>
 #include <QString>
 
-// The CAN controller state the emulated converter reports.
-struct BusStatus
-{
-    int receiveErrors = 0;     // 0..255
-    int transmitErrors = 0;    // 0..255
-    bool busOff = false;
-    bool errorPassive = false;
-    bool errorWarning = false;
-};
+#include "canconfig/busstate.h"
 
 // The 20-byte bus status reply (code 0x04) carrying `status`.
 QByteArray busStatusReply(const BusStatus &status);

@@ -43,7 +43,8 @@ ConverterSession::ConverterSession(QObject *parent)
     : QObject(parent)
 {
     connect(&port, &QSerialPort::readyRead, this, &ConverterSession::readAvailable);
-    connect(&port, &QSerialPort::bytesWritten, this, [this] {
+    connect(&port, &QSerialPort::bytesWritten, this, [this](qint64 bytes) {
+        countWritten(bytes);
         if (hasRoom())
             emit roomAvailable();
     });
@@ -68,6 +69,8 @@ bool ConverterSession::open(const QString &portName, qint32 baudRate, QString *w
     }
     scanner.reset();
     askers.clear();
+    queuedBytes = writtenBytes = 0;
+    frameEnds.clear();
     return true;
 }
 
@@ -85,24 +88,41 @@ void ConverterSession::close()
 void ConverterSession::start(const SetStartSettings &settings)
 {
     current = settings;
-    port.write(setStartCommand(settings));
+    write(setStartCommand(settings));
+}
+
+void ConverterSession::write(const QByteArray &bytes)
+{
+    const qint64 taken = port.write(bytes);
+    if (taken > 0)
+        queuedBytes += taken;
+}
+
+void ConverterSession::countWritten(qint64 bytes)
+{
+    writtenBytes += bytes;
+    qint64 frames = 0;
+    for (; !frameEnds.empty() && frameEnds.front() <= writtenBytes; frameEnds.pop_front())
+        ++frames;
+    if (frames > 0)
+        emit framesWritten(frames);
 }
 
 void ConverterSession::forwardStart(const QByteArray &command, const SetStartSettings &settings)
 {
     current = settings;
-    port.write(command);
+    write(command);
 }
 
 void ConverterSession::forward(const QByteArray &command)
 {
-    port.write(command);
+    write(command);
 }
 
 void ConverterSession::queryBusStatus(const void *asker)
 {
     askers.push_back(asker);
-    port.write(busStatusQuery());
+    write(busStatusQuery());
 }
 
 bool ConverterSession::hasRoom() const
@@ -122,7 +142,8 @@ bool ConverterSession::send(const CanFrame &frame)
     CanFrame out = frame;
     if (out.remote)
         out.data = QByteArray(out.length, '\0');   // the encoders take the length from the data
-    port.write(current.variableFraming ? encodeVariableFrame(out) : encodeFixedFrame(out));
+    write(current.variableFraming ? encodeVariableFrame(out) : encodeFixedFrame(out));
+    frameEnds.push_back(queuedBytes);
     ++sent;
     return true;
 }

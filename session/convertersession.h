@@ -59,6 +59,8 @@ signals:
     void lost(const QString &reason);
     // Bytes went out to the converter and the send queue has room.
     void roomAvailable();
+    // The last bytes of `count` more sent frames went out to the converter.
+    void framesWritten(qint64 count);
     // A bus status reply: its 17 payload bytes 2..18, the time they were read
     // and who asked for it.
     void busStatusReceived(const QByteArray &payload, qint64 usecsSinceEpoch, const void *asker);
@@ -68,6 +70,8 @@ private:
     void readAvailable();
     void flushQuietLine();
     void portError(QSerialPort::SerialPortError error, bool lineFull);
+    void write(const QByteArray &bytes);
+    void countWritten(qint64 bytes);
 
     QSerialPort port;
     std::deque<const void *> askers;      // of the status queries not answered yet
@@ -77,6 +81,11 @@ private:
     qint64 received = 0;
     qint64 sent = 0;
     qint64 readTime = 0;
+    // Bytes queued and written since the port was opened, and where each sent
+    // frame not yet written ends among them.
+    qint64 queuedBytes = 0;
+    qint64 writtenBytes = 0;
+    std::deque<qint64> frameEnds;
 };
 
 // Microseconds since the Unix epoch, now.

@@ -44,6 +44,18 @@ bool applyBitrateText(const QString &text, SetStartSettings *s, QString *why)
         *why = QStringLiteral("--bitrate: \"%1\" is not a rate 1..1000000").arg(text);
         return false;
     }
+    if (applyBitrate(rate, s, why))
+        return true;
+    why->prepend(QStringLiteral("--bitrate: "));
+    return false;
+}
+
+bool applyBitrate(int rate, SetStartSettings *s, QString *why)
+{
+    if (rate < 1 || rate > 1000000) {
+        *why = QStringLiteral("%1 bit/s is not a rate 1..1000000").arg(rate);
+        return false;
+    }
     const BitrateTiming timing = bitrateTiming(rate);
     if (applyBitrateTiming(timing, s))
         return true;
@@ -52,7 +64,7 @@ bool applyBitrateText(const QString &text, SetStartSettings *s, QString *why)
         nearest << QString::number(timing.below);
     if (timing.above > 0)
         nearest << QString::number(timing.above);
-    *why = QStringLiteral("--bitrate: the converter's clock cannot make %1 bit/s exactly; nearest: %2")
+    *why = QStringLiteral("the converter's clock cannot make %1 bit/s exactly; nearest: %2")
                .arg(rate).arg(nearest.join(QStringLiteral(", ")));
     return false;
 }

@@ -17,6 +17,8 @@ bool readConfigFile(const QString &path, SetStartSettings *settings, QString *wh
 // converter's clock makes exactly, written into the timing of `settings`;
 // false with a message naming the nearest rates made.
 bool applyBitrateText(const QString &text, SetStartSettings *settings, QString *why);
+// The same for a rate given as a number, its message without the option's name.
+bool applyBitrate(int bitsPerSecond, SetStartSettings *settings, QString *why);
 
 // The text of a --framing option, "fixed" or "variable", written into
 // `settings`; false with a message otherwise.

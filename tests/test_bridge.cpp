@@ -393,10 +393,11 @@ void TestBridge::windowOnTheConverterFaceBesideAScript()
     QCOMPARE(script.ask("recv 1"), QStringList{"123 ext data 2 1122"});    // python-can 4.1 marks every frame extended
     QCOMPARE(rig.framesAtConverter(), QStringList{"RX CAN fixed std data id=00000123 len=2 data=1122"});
 
+    const auto shown = [&](int row) { return window.cell(row, 5) + ' ' + window.cell(row, 7).trimmed(); };
     QCOMPARE(script.ask("send 321 std data 0a0b"), QStringList{"SENT"});
+    QVERIFY(spinUntil([&] { return !window.cell(1, 5).isEmpty(); }));
     rig.emulator.command("gen 1 0 fixed id=7ff format=std data=ff");
     QCOMPARE(script.ask("recv 1"), QStringList{"7ff ext data 1 ff"});
-    const auto shown = [&](int row) { return window.cell(row, 5) + ' ' + window.cell(row, 7).trimmed(); };
     QVERIFY(spinUntil([&] { return !window.cell(2, 5).isEmpty(); }));
     QCOMPARE(QStringList({shown(1), shown(2)}), QStringList({"0x00000321 0a 0b", "0x000007ff ff"}));
 

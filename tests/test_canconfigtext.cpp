@@ -6,6 +6,7 @@
 
 #include "files/textfile.h"
 #include "canconfig/bittiming.h"
+#include "canconfig/busstate.h"
 #include "canconfig/busstatustext.h"
 #include "canconfig/configfile.h"
 #include "canconfig/convertercommands.h"
@@ -26,6 +27,8 @@ private slots:
     void bitrateTiming();
     void busStatus_data();
     void busStatus();
+    void busErrorFrame_data();
+    void busErrorFrame();
     void configLine();
     void receiveIdFile();
 };
@@ -121,6 +124,60 @@ void TestCanConfigText::busStatus()
     QFETCH(QString, text);
     payload.resize(17, '\0');
     QCOMPARE(busStatusText(payload), text);
+}
+
+void TestCanConfigText::busErrorFrame_data()
+{
+    // Replies as "rec tec flags" (o bus off, p passive, w warning), "-" for none;
+    // the frame as identifier and data.
+    QTest::addColumn<QString>("last");
+    QTest::addColumn<QString>("now");
+    QTest::addColumn<QString>("frame");      // empty: none
+    QTest::newRow("first: active, counters 0") << "-" << "0 0 -" << "";
+    QTest::newRow("first: counters") << "-" << "5 0 -" << "20000200 0000000000000005";
+    QTest::newRow("first: warning by the transmit counter") << "-" << "0 100 w" << "20000204 0008000000006400";
+    QTest::newRow("first: bus off") << "-" << "0 255 ow" << "20000240 000000000000ff00";
+    QTest::newRow("unchanged") << "0 100 w" << "0 100 w" << "";
+    QTest::newRow("another flag, same state and counters") << "0 130 p" << "0 130 pw" << "";
+    QTest::newRow("counters within a state") << "97 0 w" << "98 1 w" << "20000200 0000000000000162";
+    QTest::newRow("warning by both counters") << "0 0 -" << "96 96 w" << "20000204 000c000000006060";
+    QTest::newRow("warning by neither counter") << "0 0 -" << "3 4 w" << "20000204 000c000000000403";
+    QTest::newRow("passive by the transmit counter") << "100 100 w" << "100 130 pw" << "20000204 0020000000008264";
+    QTest::newRow("passive by the receive counter") << "0 0 -" << "128 0 p" << "20000204 0010000000000080";
+    QTest::newRow("passive by neither counter") << "0 0 -" << "0 0 p" << "20000204 0030000000000000";
+    QTest::newRow("back to warning") << "0 130 p" << "0 100 w" << "20000204 0008000000006400";
+    QTest::newRow("back to active") << "0 130 p" << "0 0 -" << "20000204 0040000000000000";
+    QTest::newRow("bus off entered") << "0 130 p" << "0 255 o" << "20000240 000000000000ff00";
+    QTest::newRow("bus off left") << "0 255 o" << "0 0 -" << "20000300 0000000000000000";
+    QTest::newRow("bus off left for passive") << "0 255 o" << "0 130 p" << "20000300 0000000000008200";
+}
+
+void TestCanConfigText::busErrorFrame()
+{
+    QFETCH(QString, last);
+    QFETCH(QString, now);
+    QFETCH(QString, frame);
+    // Through the reply's bytes, as the converter sends them.
+    const auto reply = [](const QString &text) -> std::optional<BusStatus> {
+        if (text == "-")
+            return std::nullopt;
+        const QStringList f = text.split(' ');
+        QByteArray payload(17, '\0');
+        payload[0] = char(FixedLayout::CodeBusStatus);
+        payload[3] = char(f[0].toInt());
+        payload[4] = char(f[1].toInt());
+        payload[5] = char(f[2].contains('o') ? 1 : 0);
+        payload[6] = char(f[2].contains('p') ? 2 : 0);
+        payload[7] = char(f[2].contains('w') ? 1 : 0);
+        return readBusStatusReply(payload);
+    };
+    const std::optional<CanFrame> got = ::busErrorFrame(reply(last), *reply(now));
+    QCOMPARE(got ? QStringLiteral("%1 %2").arg(got->identifier, 8, 16, QChar('0')).arg(QString(got->data.toHex())) : QString(),
+             frame);
+    if (got) {
+        QCOMPARE(got->format, FrameFormat::Extended);
+        QCOMPARE(got->length, 8);
+    }
 }
 
 void TestCanConfigText::configLine()

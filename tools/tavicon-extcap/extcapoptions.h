@@ -7,6 +7,7 @@
 #include <QStringList>
 
 #include "canconfig/convertercommands.h"
+#include "session/systemports.h"
 
 // What Wireshark asks of an extcap program, by its command line, and the
 // sentences it answers with.
@@ -37,12 +38,7 @@ QByteArray extcapDltsText();
 QByteArray extcapFilterText(const QString &filter);
 
 // A serial port offered in --port's list.
-struct ExtcapPort
-{
-    QString path;
-    QString description;
-    bool usb = false;
-};
+using ExtcapPort = SystemPort;
 
 // The arguments of the interface. The port is a plain selector: Wireshark 4.0
 // drops an argument of a kind it does not know (an editable selector), and its

@@ -5,7 +5,6 @@
 
 #include <QCoreApplication>
 #include <QDir>
-#include <QSerialPortInfo>
 #include <QUrl>
 #include <csignal>
 #include <cstdio>
@@ -37,22 +36,6 @@ QString helpUrl()
 {
     const QString readme = QCoreApplication::applicationDirPath() + QStringLiteral("/" TAVICON_README_FROM_EXTCAP);
     return QUrl::fromLocalFile(QDir::cleanPath(readme)).toString(QUrl::FullyEncoded);
-}
-
-// The system's serial ports, then the stable names of USB adapters.
-QList<ExtcapPort> systemPorts()
-{
-    QList<ExtcapPort> ports;
-    for (const QSerialPortInfo &info : QSerialPortInfo::availablePorts()) {
-        QString description = info.description();
-        if (!info.manufacturer().isEmpty() && !description.contains(info.manufacturer()))
-            description = (description + QLatin1Char(' ') + info.manufacturer()).trimmed();
-        ports.append({info.systemLocation(), description, info.hasVendorIdentifier()});
-    }
-    const QDir byId(QStringLiteral("/dev/serial/by-id"));
-    for (const QFileInfo &link : byId.entryInfoList(QDir::System | QDir::Files, QDir::Name))
-        ports.append({link.filePath(), link.symLinkTarget(), true});
-    return ports;
 }
 
 // `refusal`: why the arguments were refused, told only after the pcap header.
