@@ -35,7 +35,7 @@ enum class BusState { ErrorActive, ErrorWarning, ErrorPassive, BusOff };
 BusState busState(const BusStatus &status);
 
 namespace CanErrorFrame {
-constexpr quint32 Flag = 0x20000000;        // CAN_ERR_FLAG
+constexpr quint32 Flag = CanErrorFlag;      // CAN_ERR_FLAG
 constexpr quint32 Controller = 0x004;       // CAN_ERR_CRTL
 constexpr quint32 BusOff = 0x040;           // CAN_ERR_BUSOFF
 constexpr quint32 Restarted = 0x100;        // CAN_ERR_RESTARTED

@@ -315,7 +315,7 @@ std::optional<SlcanReply> SlcanSession::execute(const SlcanCommand &command)
         reply.answer = slcanSerialNumberAnswer();
         break;
     case SlcanCommandKind::Flags:
-        reply.answer = slcanFlagsAnswer(errorFlags);
+        reply.answer = slcanFlagsAnswer(errorFlags | stateFlags);
         errorFlags = 0;
         break;
     case SlcanCommandKind::Timestamps:
@@ -334,7 +334,7 @@ std::optional<SlcanReply> SlcanSession::execute(const SlcanCommand &command)
 SlcanDelivery SlcanSession::deliver(const CanFrame &frame, qint64 msecsSinceEpoch)
 {
     SlcanDelivery delivery;
-    if (!open)
+    if (!open || isErrorFrame(frame))     // the protocol has no error frames: F tells the state
         return delivery;
     int stamp = -1;
     if (timestampsOn) {
@@ -349,6 +349,11 @@ SlcanDelivery SlcanSession::deliver(const CanFrame &frame, qint64 msecsSinceEpoc
         errorFlags |= FlagDropped;
     }
     return delivery;
+}
+
+void SlcanSession::setBusState(bool errorWarning, bool errorPassive, bool busOff)
+{
+    stateFlags = (errorWarning ? FlagErrorWarning : 0) | (errorPassive ? FlagErrorPassive : 0) | (busOff ? FlagBusOff : 0);
 }
 
 void SlcanSession::noteDropped()

@@ -86,7 +86,9 @@ SlcanCommand parseSlcanCommand(const QByteArray &line);
 std::optional<QByteArray> slcanFrameLine(const CanFrame &frame, int timestampMs = -1);
 
 // The answers: "V0120\r" (hardware 01, software 20: python-can reads two
-// decimal numbers), "NTAVI\r", and "F" + two upper hex digits + '\r'.
+// decimal numbers), "NTAVI\r", and "F" + two upper hex digits + '\r' (bits
+// 0 frames dropped, 1 send queue full, both cleared by F; 2 error warning,
+// 5 error passive, 7 bus off, the converter's state).
 QByteArray slcanVersionAnswer();
 QByteArray slcanSerialNumberAnswer();
 QByteArray slcanFlagsAnswer(quint8 flags);
@@ -154,12 +156,14 @@ public:
     QList<SlcanReply> clientGone();
 
     // A frame from the bus, received at `msecsSinceEpoch`: nothing while
-    // closed, else its line (timestamped after Z1), or dropped (sets bit 0 of
-    // the flags) when the face cannot show it.
+    // closed or for an error frame, else its line (timestamped after Z1), or
+    // dropped (sets bit 0 of the flags) when the face cannot show it.
     SlcanDelivery deliver(const CanFrame &frame, qint64 msecsSinceEpoch);
     // The program dropped frames for this face (the client does not read):
     // sets bit 0 of the flags.
     void noteDropped();
+    // The converter's last bus status reply: F shows its state until the next.
+    void setBusState(bool errorWarning, bool errorPassive, bool busOff);
 
     // The converter was configured anew (by another program): the next open
     // starts from `settings`, not from an earlier S.
@@ -170,6 +174,9 @@ public:
 
     static constexpr quint8 FlagDropped = 0x01;
     static constexpr quint8 FlagQueueFull = 0x02;
+    static constexpr quint8 FlagErrorWarning = 0x04;
+    static constexpr quint8 FlagErrorPassive = 0x20;
+    static constexpr quint8 FlagBusOff = 0x80;
 
 private:
     // One command; nothing (and bit 1 of the flags set) when a frame waits for room.
@@ -190,7 +197,8 @@ private:
     bool timestampsOn = false;
     std::optional<bool> silent;     // M0 / M1 given
     std::optional<bool> retransmit; // A0 / A1 given
-    quint8 errorFlags = 0;
+    quint8 errorFlags = 0;      // cleared by F
+    quint8 stateFlags = 0;      // from the last bus status reply
 };
 
 #endif // TAVICON_SLCAN_H

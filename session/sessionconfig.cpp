@@ -79,6 +79,18 @@ bool applyFramingText(const QString &text, SetStartSettings *s, QString *why)
     return true;
 }
 
+bool applyBusStatusText(const QString &text, int *intervalMs, QString *why)
+{
+    bool ok = false;
+    const int value = text.toInt(&ok, 10);
+    if (!ok || value < 0) {
+        *why = QStringLiteral("--bus-status: \"%1\" is not a number of milliseconds (0: never)").arg(text);
+        return false;
+    }
+    *intervalMs = value;
+    return true;
+}
+
 bool applyPortBaudText(const QString &text, qint32 *baud, QString *why)
 {
     bool ok = false;

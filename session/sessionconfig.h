@@ -24,6 +24,10 @@ bool applyBitrate(int bitsPerSecond, SetStartSettings *settings, QString *why);
 // `settings`; false with a message otherwise.
 bool applyFramingText(const QString &text, SetStartSettings *settings, QString *why);
 
+// The text of a --bus-status option: milliseconds between bus status
+// queries, 0 for none; false with a message otherwise.
+bool applyBusStatusText(const QString &text, int *intervalMs, QString *why);
+
 // The text of a --port-baud option: a positive decimal speed of the serial
 // port written to `baud`; false with a message otherwise.
 bool applyPortBaudText(const QString &text, qint32 *baud, QString *why);

@@ -110,6 +110,7 @@ private slots:
     void slcanClientThatLeavesIsForgotten();
     void loopbackModeDeliversOnce();
     void windowOnTheConverterFaceBesideAScript();
+    void busStateOnEveryFace();
     void stalledClientDoesNotSlowTheOthers();
     void lostPortEndsWithStatus3();
     void startUp_data();
@@ -215,7 +216,7 @@ void TestBridge::twoSocketcandClientsAndTheCapture()
     QCOMPARE(rig.framesAtConverter(), QStringList{"RX CAN fixed std data id=00000321 len=2 data=0a0b"});
 
     QCOMPARE(rig.bridge.signalAndWait(SIGINT), 0);
-    QCOMPARE(rig.bridge.lines().constLast(), "bridge from_bus=1 to_bus=1 dropped=0 refused=0");
+    QCOMPARE(rig.bridge.lines().constLast(), "bridge from_bus=1 to_bus=1 dropped=0 refused=0 bus_errors=0");
     LineProcess reader("/usr/bin/python3", {CAN_CLIENT, "log", log});
     QCOMPARE(reader.waitForExit(10000), 0);
     QCOMPARE(reader.lines(), (QStringList{"vcan7 1234 ext data 2 0102", "vcan7 321 std data 2 0a0b"}));
@@ -295,7 +296,7 @@ void TestBridge::badInputIsRefused()
                  .match(refusals.constFirst()).hasMatch(), qPrintable(refusals.constFirst()));
     QCOMPARE(rig.bridge.errorText().contains(QStringLiteral(": %1 more sends refused, the last: %2\n").arg(sends - 1).arg(logged)),
              sends > 1);
-    QVERIFY(rig.bridge.lines().constLast().endsWith(QStringLiteral(" refused=%1").arg(sends)));
+    QVERIFY(rig.bridge.lines().constLast().endsWith(QStringLiteral(" refused=%1 bus_errors=0").arg(sends)));
 }
 
 void TestBridge::burstsReachTheConverterInOrder_data()
@@ -321,7 +322,7 @@ void TestBridge::burstsReachTheConverterInOrder()
     QVERIFY(spinUntil([&] { got += rig.framesAtConverter(0); return got.size() >= Frames; }, 30000));
     QCOMPARE(got, expected);
     QCOMPARE(rig.bridge.signalAndWait(SIGTERM), 0);
-    QCOMPARE(rig.bridge.lines().constLast(), QStringLiteral("bridge from_bus=0 to_bus=%1 dropped=0 refused=0").arg(Frames));
+    QCOMPARE(rig.bridge.lines().constLast(), QStringLiteral("bridge from_bus=0 to_bus=%1 dropped=0 refused=0 bus_errors=0").arg(Frames));
 }
 
 // A client opens listen-only, frames pile up unread, it writes half a command
@@ -375,7 +376,7 @@ void TestBridge::loopbackModeDeliversOnce()
 // configures the converter and reads its bus status.
 void TestBridge::windowOnTheConverterFaceBesideAScript()
 {
-    Rig rig({"--converter", "--socketcand"});
+    Rig rig({"--converter", "--socketcand", "--bus-status", "100"});
     QVERIFY(rig.ready);
     QVERIFY(!rig.emulator.waitForLine("RX SETSTART", 3000).isEmpty());      // the bridge's own
     WindowHarness window;
@@ -405,7 +406,43 @@ void TestBridge::windowOnTheConverterFaceBesideAScript()
     QVERIFY(!rig.emulator.waitForLine("OK status", 3000).isEmpty());
     window.click("btnCANBusStatus");
     QVERIFY(spinUntil([&] { return window.statusText().contains("错误告警"); }));
-    QCOMPARE(window.statusText(), QStringLiteral("总线状态:正常, 错误告警, 发送错误计数器  = 7, 接受错误计数器 = 5"));
+    const QString shownStatus = QStringLiteral("总线状态:正常, 错误告警, 发送错误计数器  = 7, 接受错误计数器 = 5");
+    QCOMPARE(window.statusText(), shownStatus);
+    // The bridge's own status queries see the next change; their replies are not the window's.
+    rig.emulator.command("status warning=0");
+    QVERIFY(!rig.emulator.waitForLine("RX STATUSQUERY", 3000).isEmpty());
+    spinEventLoop(300);
+    QCOMPARE(window.statusText(), shownStatus);
+}
+
+// The converter's bus state changes: socketcand clients get its error
+// message, slcan's F its flags, the candump capture Linux's error frames.
+void TestBridge::busStateOnEveryFace()
+{
+    QTemporaryDir dir;
+    const QString log = dir.filePath("bus.log");
+    Rig rig({"--socketcand", "--slcan", "--candump", log, "--bus-status", "50"});
+    QVERIFY(rig.ready);
+    RawClient socketcand(rig.where("socketcand")), slcan(rig.where("slcan"));
+    QVERIFY(socketcand.write("< open can0 >< rawmode >") && slcan.write("O\r"));
+    spinEventLoop(200);
+    const QRegularExpression errors("< error (\\w+) \\d+\\.\\d{6} >");
+    const auto stateBecomes = [&](const QString &status) {
+        rig.emulator.command("status " + status);
+        QByteArray got;
+        spinUntil([&] { got += socketcand.readFor(10); return got.contains("< error"); });
+        const QByteArray flags = (slcan.readFor(0), slcan.write("F\r"), slcan.readFor(100));
+        return errors.match(QString::fromLatin1(got)).captured(1) + ' ' + QString::fromLatin1(flags.trimmed());
+    };
+    QCOMPARE(stateBecomes("tec=100 warning=1"), "204 F04");
+    QCOMPARE(stateBecomes("off=1"), "240 F84");
+    QCOMPARE(stateBecomes("off=0 warning=0 tec=0"), "300 F00");
+    QCOMPARE(rig.bridge.signalAndWait(SIGINT), 0);
+    QVERIFY2(rig.bridge.lines().constLast().endsWith(" bus_errors=3"), qPrintable(rig.bridge.lines().constLast()));
+    const QStringList lines = QString::fromLatin1(fileBytes(log)).split('\n', Qt::SkipEmptyParts);
+    QCOMPARE(lines.size(), 3);
+    QCOMPARE(QStringList({lines.at(0).section(' ', 2), lines.at(1).section(' ', 2), lines.at(2).section(' ', 2)}),
+             QStringList({"20000204#0008000000006400", "20000240#0000000000006400", "20000300#0000000000000000"}));
 }
 
 // One client reads nothing with a tiny receive buffer: once 1 MB waits for it
@@ -442,7 +479,7 @@ void TestBridge::stalledClientDoesNotSlowTheOthers()
     ::close(stalled);
     QCOMPARE(rig.bridge.signalAndWait(SIGTERM), 0);
     const QRegularExpressionMatch counted =
-        QRegularExpression("^bridge from_bus=(\\d+) to_bus=0 dropped=(\\d+) refused=0$").match(rig.bridge.lines().constLast());
+        QRegularExpression("^bridge from_bus=(\\d+) to_bus=0 dropped=(\\d+) refused=0 bus_errors=0$").match(rig.bridge.lines().constLast());
     QVERIFY2(counted.hasMatch(), qPrintable(rig.bridge.lines().constLast()));
     QCOMPARE(counted.captured(1).toInt(), Frames);
     QVERIFY(counted.captured(2).toInt() > 0);

@@ -18,6 +18,7 @@ private slots:
     void tsharkCaptures_data();
     void tsharkCaptures();
     void tsharkShowsRefusal();
+    void tsharkSeesTheBusState();
     void refusals_data();
     void refusals();
 
@@ -100,6 +101,18 @@ void TestExtcap::tsharkShowsRefusal()
     QVERIFY(capture->waitForFinished(30000));
     const QStringList errors = QString::fromUtf8(capture->readAllStandardError()).split('\n').filter(QRegularExpression("^tshark: "));
     QCOMPARE(errors, QStringList{"tshark: Error by extcap pipe: tavicon-extcap: cannot open /dev/no-such-port: No such file or directory"});
+}
+
+// A converter already at the transmit warning level: the first bus status
+// reply is captured as Linux's error frame, which tshark decodes.
+void TestExtcap::tsharkSeesTheBusState()
+{
+    EmulatorProcess emulator({"--error-warning", "--tec", "100"});
+    QVERIFY(emulator.isRunning());
+    QProcess *capture = tshark({"-i", "tavicon", "-o", "extcap.tavicon.port:" + emulator.portName(), "-c", "1", "-T", "fields",
+                                "-e", "can.flags.err", "-e", "can.err.ctrl", "-e", "can.err.ctrl.tx_warning", "-e", "can.len"});
+    QVERIFY(capture->waitForFinished(30000));
+    QCOMPARE(capture->readAllStandardOutput(), QByteArray("1\t1\t1\t8\n"));
 }
 
 void TestExtcap::refusals_data()

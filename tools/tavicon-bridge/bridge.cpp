@@ -24,6 +24,18 @@ Bridge::Bridge(const BridgeOptions &o, QObject *parent)
     connect(&session, &ConverterSession::roomAvailable, this, [this] {
         turns.serve([this] { return session.hasRoom(); });
     });
+    // A change of the bus state reaches every face as an error frame.
+    connect(&poller, &BusStatusPoller::errorFrame, this, [this](const CanFrame &frame, qint64 usecsSinceEpoch) {
+        ++busErrors;
+        fromBus(frame, usecsSinceEpoch);
+    });
+    connect(&poller, &BusStatusPoller::statusReceived, this, [this](const BusStatus &status) {
+        if (slcan)
+            slcan->setBusStatus(status);
+    });
+    connect(&poller, &BusStatusPoller::unanswered, this, [](int ms) {
+        std::fprintf(stderr, "tavicon-bridge: no bus status reply for %d ms: the converter may not be listening\n", ms);
+    });
 }
 
 Bridge::~Bridge()
@@ -49,6 +61,7 @@ bool Bridge::start(QString *why)
         printLine(line);
     printLine(QStringLiteral("READY"));
     running = true;
+    poller.start(options.busStatusMs);
     return true;
 }
 
@@ -166,8 +179,9 @@ void Bridge::stop()
         refused += face->framesRefused();
         face->close();
     }
+    poller.stop();
     session.close();
     if (running)
-        printLine(QStringLiteral("bridge from_bus=%1 to_bus=%2 dropped=%3 refused=%4")
-                  .arg(session.framesReceived()).arg(session.framesSent()).arg(dropped).arg(refused));
+        printLine(QStringLiteral("bridge from_bus=%1 to_bus=%2 dropped=%3 refused=%4 bus_errors=%5")
+                  .arg(session.framesReceived()).arg(session.framesSent()).arg(dropped).arg(refused).arg(busErrors));
 }

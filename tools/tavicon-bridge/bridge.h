@@ -11,6 +11,7 @@
 #include "console/serialendlink.h"
 #include "interop/sendtobus.h"
 #include "sendturns.h"
+#include "session/busstatuspoller.h"
 #include "session/convertersession.h"
 
 // The converter session and the faces: every frame from the bus goes to every
@@ -45,9 +46,11 @@ private:
 
     BridgeOptions options;
     ConverterSession session;
+    BusStatusPoller poller{&session};
     SendTurns turns;
     std::vector<std::unique_ptr<BridgeFace>> faces;
     class SlcanFace *slcan = nullptr;          // among the faces, when offered
+    qint64 busErrors = 0;            // error frames reported
     SerialEndLink slcanLink;
     SerialEndLink converterLink;
     bool running = false;            // started completely

@@ -24,9 +24,15 @@ const char Description[] =
     "framing); --bitrate, --mode and --framing override it. --bitrate takes any\n"
     "rate up to 1000000 that 36 MHz / (prescaler x (1 + BS1 + BS2)) makes exactly.\n"
     "\n"
+    "The converter's bus status is asked for every second (--bus-status); a change\n"
+    "of its state or error counters reaches every face as an error frame, as\n"
+    "Linux's CAN drivers report one (socketcand's error message, slcan's F flags,\n"
+    "the candump and pcap files).\n"
+    "\n"
     "Standard output, flushed: SLCAN <pty>, SOCKETCAND <addr>:<port>, CONVERTER\n"
-    "<pty>, CANDUMP <file>, PCAP <file> (for the faces asked for), then READY. SIGINT or SIGTERM ends the\n"
-    "bridge with the line \"bridge from_bus=<n> to_bus=<n> dropped=<n> refused=<n>\".\n"
+    "<pty>, CANDUMP <file>, PCAP <file> (for the faces asked for), then READY.\n"
+    "SIGINT or SIGTERM ends the bridge with the line\n"
+    "  bridge from_bus=<n> to_bus=<n> dropped=<n> refused=<n> bus_errors=<n>\n"
     "\n"
     "Exit status: 0 ended by a signal, 1 a port or file that cannot be opened,\n"
     "2 a usage error, 3 the converter lost while running (PORT LOST <reason>\n"
@@ -128,6 +134,9 @@ bool parseBridgeOptions(const QStringList &arguments, BridgeOptions *o, QString 
         QStringLiteral("Send the socketcand discovery beacon every 3 s to UDP port 42000."));
     const QCommandLineOption readOnly(QStringLiteral("read-only"),
                                       QStringLiteral("Refuse every frame the clients send."));
+    const QCommandLineOption busStatus(QStringLiteral("bus-status"),
+        QStringLiteral("Ask the converter for its bus status every MS milliseconds and report changes as error "
+                       "frames (default 1000; 0: never)."), QStringLiteral("MS"));
     const QCommandLineOption candump(QStringLiteral("candump"),
                                      QStringLiteral("Append every frame to FILE as candump log lines."),
                                      QStringLiteral("FILE"));
@@ -137,7 +146,7 @@ bool parseBridgeOptions(const QStringList &arguments, BridgeOptions *o, QString 
                                   QStringLiteral("FILE"));
     parser.addOptions({port, portBaud, config, bitrate, mode, framing, slcan, slcanLink, converter, converterLink,
                        socketcandHelp, name,
-                       beacon, readOnly, candump, pcap});
+                       beacon, readOnly, busStatus, candump, pcap});
 
     QString socketcandValue;
     const QStringList rest = takeSocketcand(arguments, &o->socketcand, &socketcandValue);
@@ -152,7 +161,7 @@ bool parseBridgeOptions(const QStringList &arguments, BridgeOptions *o, QString 
         return false;
     }
     for (const QCommandLineOption *single : {&port, &portBaud, &config, &bitrate, &mode, &framing, &slcanLink, &converterLink,
-                                             &name, &candump, &pcap}) {
+                                             &name, &busStatus, &candump, &pcap}) {
         if (parser.values(*single).size() > 1) {
             *why = QStringLiteral("--%1 given more than once").arg(single->names().first());
             return false;
@@ -209,6 +218,8 @@ bool parseBridgeOptions(const QStringList &arguments, BridgeOptions *o, QString 
         return false;
     }
     o->readOnly = parser.isSet(readOnly);
+    if (parser.isSet(busStatus) && !applyBusStatusText(parser.value(busStatus), &o->busStatusMs, why))
+        return false;
     o->candump = parser.value(candump);
     o->pcap = parser.value(pcap);
     if (!o->slcan && !o->socketcand && !o->converter && o->candump.isEmpty() && o->pcap.isEmpty()) {

@@ -23,6 +23,7 @@ struct BridgeOptions
     QString name = QStringLiteral("can0");
     bool beacon = false;
     bool readOnly = false;
+    int busStatusMs = 1000;             // 0: no bus status queries
     QString candump;
     QString pcap;
 };

@@ -5,6 +5,7 @@
 #include <memory>
 
 #include "bridgeface.h"
+#include "canconfig/busstate.h"
 #include "console/ptyline.h"
 #include "interop/slcan.h"
 
@@ -25,6 +26,8 @@ public:
     bool open(QString *why);
     // Another program configured the converter: the next open starts from that.
     void reconfigure(const SetStartSettings &settings) { session.reconfigure(settings); }
+    // The converter's bus status, for F.
+    void setBusStatus(const BusStatus &status) { session.setBusState(status.errorWarning, status.errorPassive, status.busOff); }
     QString serialPath() const { return pty ? pty->serialPath() : QString(); }
     void deliver(const CanFrame &frame, qint64 usecsSinceEpoch, const void *origin) override;
     qint64 framesDropped() const override { return dropped; }

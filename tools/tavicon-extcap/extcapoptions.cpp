@@ -36,9 +36,10 @@ bool parseExtcapArguments(const QStringList &arguments, ExtcapRequest *r, QStrin
     const QCommandLineOption wireshark = valued("extcap-version"), interface = valued("extcap-interface"),
         fifo = valued("fifo"), filter = valued("extcap-capture-filter"), port = valued("port"),
         portPath = valued("port-path"), portBaud = valued("port-baud"), bitrate = valued("bitrate"),
+        busStatus = valued("bus-status"),
         framing = valued("framing");
     parser.addOptions({interfaces, dlts, config, capture, help, version, listenOnly, wireshark, interface, fifo,
-                       filter, port, portPath, portBaud, bitrate, framing});
+                       filter, port, portPath, portBaud, bitrate, framing, busStatus});
     const bool parsed = parser.parse(arguments);
     // Wireshark reads a capture's standard error only once the pcap header has
     // come through the fifo, so the fifo is known even when the rest is refused.
@@ -100,6 +101,8 @@ bool parseExtcapArguments(const QStringList &arguments, ExtcapRequest *r, QStrin
                               "(--port, or --port-path for one not listed)");
         return false;
     }
+    if (parser.isSet(busStatus) && !applyBusStatusText(parser.value(busStatus), &r->busStatusMs, why))
+        return false;
     if (parser.isSet(portBaud) && !applyPortBaudText(parser.value(portBaud), &r->portBaud, why))
         return false;
     r->start = defaultSetStartSettings();
@@ -118,6 +121,7 @@ QByteArray extcapHelpText()
            "       | --extcap-config --extcap-interface tavicon\n"
            "       | --capture --extcap-interface tavicon --fifo PATH --port PATH|--port-path PATH\n"
            "         [--port-baud N] [--bitrate N] [--framing fixed|variable] [--listen-only]\n"
+           "         [--bus-status MS]\n"
            "\n"
            "Wireshark's capture interface \"tavicon\" for the Tavicon USB-to-CAN converter. Wireshark\n"
            "and tshark run it from their extcap folder. A capture configures the converter with one\n"
@@ -125,6 +129,9 @@ QByteArray extcapHelpText()
            "converter does not acknowledge frames), then writes a pcap of link type 227 (SocketCAN)\n"
            "to the fifo, one record per frame, until SIGINT or SIGTERM. --port-path, when not empty,\n"
            "names a port that --port's list does not hold (a pseudo-terminal, a udev link).\n"
+           "The converter is asked for its bus status every --bus-status ms (default 1000, 0:\n"
+           "never); a change of its state or error counters is captured as an error frame, as\n"
+           "Linux's CAN drivers report one.\n"
            "\n"
            "A capture writes the pcap header before it checks anything else: Wireshark reads standard\n"
            "error only after it. Standard error stays empty unless the capture fails or frames are\n"
@@ -186,6 +193,9 @@ QByteArray extcapConfigText(const QList<ExtcapPort> &ports)
             "value {arg=4}{value=fixed}{display=Fixed (20 bytes a frame)}{default=true}\n"
             "value {arg=4}{value=variable}{display=Variable length}{default=false}\n"
             "arg {number=5}{call=--listen-only}{display=Listen only}{type=boolflag}{default=false}"
-            "{tooltip=Silent mode: the converter does not acknowledge frames}\n";
+            "{tooltip=Silent mode: the converter does not acknowledge frames}\n"
+            "arg {number=6}{call=--bus-status}{display=Bus status every (ms)}{type=unsigned}{default=1000}"
+            "{tooltip=How often the converter is asked for its bus state; a change is captured as an error "
+            "frame; 0: never}\n";
     return text;
 }

@@ -22,6 +22,7 @@ struct ExtcapRequest
     QString fifo;
     QString port;                        // --port-path when given, else --port
     qint32 portBaud = 2000000;
+    int busStatusMs = 1000;              // bus status queries; 0: none
     SetStartSettings start;              // the set-and-start of a capture
 };
 

@@ -10,6 +10,7 @@
 #include <cstdio>
 
 #include "console/quitsignals.h"
+#include "session/busstatuspoller.h"
 #include "session/convertersession.h"
 #include "extcapoptions.h"
 #include "pcapstream.h"
@@ -57,6 +58,12 @@ int capture(const ExtcapRequest &request, const QString &refusal)
         return fail(QStringLiteral("cannot open %1: %2").arg(request.port, why));
     QuitSignals quitSignals;
     session.start(request.start);
+    BusStatusPoller poller(&session);
+    QObject::connect(&poller, &BusStatusPoller::errorFrame, &stream, &PcapStream::add);
+    QObject::connect(&poller, &BusStatusPoller::unanswered, [](int ms) {
+        std::fprintf(stderr, "tavicon-extcap: no bus status reply for %d ms: the converter may not be listening\n", ms);
+    });
+    poller.start(request.busStatusMs);
 
     int status = Ended;
     QObject::connect(&session, &ConverterSession::frameReceived, &stream, &PcapStream::add);
