@@ -18,11 +18,11 @@ QString keyName(Key key)
     if (key == TaviconKey::Framing)
         return QStringLiteral("UserKey + 1 (framing)");
     if (key == TaviconKey::ListenOnly)
-        return QStringLiteral("UserKey + 2 (listen-only)");
+        return QStringLiteral("UserKey - 1 (listen-only)");
     if (key == TaviconKey::BusStatusInterval)
-        return QStringLiteral("UserKey + 3 (bus status interval)");
+        return QStringLiteral("UserKey - 2 (bus status interval)");
     const char *name = QMetaEnum::fromType<Key>().valueToKey(key);
-    return name ? QString::fromLatin1(name) : QStringLiteral("UserKey + %1").arg(key - QCanBusDevice::UserKey);
+    return name ? QString::fromLatin1(name) : QStringLiteral("key %1").arg(int(key));
 }
 
 bool isBool(const QVariant &value)

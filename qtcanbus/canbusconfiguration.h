@@ -12,12 +12,14 @@
 // The configuration keys of the tavicon CAN bus device: which it takes, their
 // values before any is set, and the set-and-start they ask for.
 
-// This device's own keys beyond Qt's.
+// This device's own keys beyond Qt's. Qt's key type holds no value above
+// UserKey + 1 (its range ends at 31), so the others take values just below
+// UserKey, which Qt leaves unused.
 namespace TaviconKey {
 constexpr auto PortSpeed = QCanBusDevice::ConfigurationKey(QCanBusDevice::UserKey);              // int bit/s, 2000000
 constexpr auto Framing = QCanBusDevice::ConfigurationKey(QCanBusDevice::UserKey + 1);            // "fixed" or "variable"
-constexpr auto ListenOnly = QCanBusDevice::ConfigurationKey(QCanBusDevice::UserKey + 2);         // bool, false
-constexpr auto BusStatusInterval = QCanBusDevice::ConfigurationKey(QCanBusDevice::UserKey + 3);  // int ms, 1000; 0 off
+constexpr auto ListenOnly = QCanBusDevice::ConfigurationKey(QCanBusDevice::UserKey - 1);         // bool, false
+constexpr auto BusStatusInterval = QCanBusDevice::ConfigurationKey(QCanBusDevice::UserKey - 2);  // int ms, 1000; 0 off
 }
 
 // Every key with a value before any is set (RawFilterKey has none: all frames pass).
