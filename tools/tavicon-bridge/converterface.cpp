@@ -2,48 +2,18 @@
 
 #include <cstdio>
 
-#include "sendturns.h"
 #include "session/convertersession.h"
 
-namespace {
-// What may wait for a program that does not read before frames are dropped.
-constexpr qint64 MaxQueuedBytes = 1024 * 1024;
-} // namespace
-
-ConverterFace::ConverterFace(ConverterSession &s, bool readOnly, const FaceSendToBus &sendToBus, SendTurns &sendTurns,
+ConverterFace::ConverterFace(ConverterSession &s, bool readOnly, const FaceSendToBus &sendToBus, SendTurns &turns,
                              QObject *parent)
-    : QObject(parent)
+    : PtyFace(turns, parent)
     , session(s)
     , link(readOnly)
-    , turns(sendTurns)
 {
     link.setSendToBus([this, sendToBus](const CanFrame &frame) { return sendToBus(frame, this); });
     link.setToConverter([this](const HostCommand &command) { toConverter(command); });
     connect(&session, &ConverterSession::busStatusReceived, this,
             [this](const QByteArray &payload, qint64, const void *asker) { statusReplied(payload, asker); });
-}
-
-ConverterFace::~ConverterFace()
-{
-    turns.forget(this);
-}
-
-bool ConverterFace::open(QString *why)
-{
-    pty = std::make_unique<PtyLine>();
-    if (!pty->open(why)) {
-        pty.reset();
-        return false;
-    }
-    connect(pty.get(), &PtyLine::hostWrote, this, [this](const QByteArray &bytes) { act(link.fromHost(bytes)); });
-    connect(pty.get(), &PtyLine::hostClosed, this, &ConverterFace::hostLeft);
-    return true;
-}
-
-void ConverterFace::close()
-{
-    turns.forget(this);
-    pty.reset();
 }
 
 void ConverterFace::act(const QList<HostLinkReply> &replies)
@@ -54,11 +24,7 @@ void ConverterFace::act(const QList<HostLinkReply> &replies)
         if (!reply.kept.isEmpty())
             std::fprintf(stderr, "tavicon-bridge: converter face: not passed on: %s\n", reply.kept.constData());
     }
-    if (!pty)
-        return;
-    pty->setReading(!link.isWaiting());
-    if (link.isWaiting())
-        turns.wait(this, [this] { act(link.resume()); });
+    waitForRoom(link.isWaiting(), [this] { act(link.resume()); });
 }
 
 void ConverterFace::toConverter(const HostCommand &command)
@@ -75,7 +41,7 @@ void ConverterFace::toConverter(const HostCommand &command)
 }
 
 // The replies owed to a program that has closed the port are not given to the next.
-void ConverterFace::hostLeft()
+void ConverterFace::clientLeft()
 {
     link.hostGone();
     pty->discardUnread();
@@ -100,10 +66,5 @@ void ConverterFace::deliver(const CanFrame &frame, qint64, const void *origin)
     // The program's own frames come back only as the converter's loopback echo.
     if (!pty || origin == this || !isClassicCanFrame(frame))
         return;
-    const QByteArray bytes = session.settings().variableFraming ? encodeVariableFrame(frame) : encodeFixedFrame(frame);
-    if (pty->queuedBytes() + bytes.size() > MaxQueuedBytes) {
-        ++dropped;
-        return;
-    }
-    pty->send(bytes);
+    sendFrame(session.settings().variableFraming ? encodeVariableFrame(frame) : encodeFixedFrame(frame));
 }
