@@ -16,14 +16,6 @@ void appendLittleEndian32(QByteArray &out, quint32 value)
         out.append(char((value >> (8 * i)) & 0xFF));
 }
 
-quint32 littleEndian32(const QByteArray &bytes, int at)
-{
-    quint32 value = 0;
-    for (int i = 3; i >= 0; --i)
-        value = value << 8 | quint8(bytes.at(at + i));
-    return value;
-}
-
 } // namespace
 
 QByteArray setStartCommand(const SetStartSettings &s)
@@ -71,8 +63,8 @@ std::optional<SetStartSettings> parseSetStartCommand(const QByteArray &c)
     s.variableFraming = code & VariableFramingBit;
     s.manualTiming = form == CodeSetStartManual;
     s.frameTypeIndex = byte(4) - 1;
-    s.filter = littleEndian32(c, 5);
-    s.mask = littleEndian32(c, 9);
+    s.filter = readLittleEndian(c.constData() + 5, 4);
+    s.mask = readLittleEndian(c.constData() + 9, 4);
     if (s.manualTiming) {
         s.retransmit = byte(3) != 0;
         s.syncIndex = byte(13);

@@ -8,6 +8,13 @@ void putLittleEndian32(char *out, quint32 value)
         out[i] = char((value >> (8 * i)) & 0xFF);
 }
 
+int sentDataLength(const CanFrame &frame, int room)
+{
+    return qBound(0, qMin(frame.length, int(frame.data.size())), room);
+}
+
+} // namespace
+
 quint32 readLittleEndian(const char *in, int bytes)
 {
     quint32 value = 0;
@@ -15,13 +22,6 @@ quint32 readLittleEndian(const char *in, int bytes)
         value |= quint32(quint8(in[i])) << (8 * i);
     return value;
 }
-
-int sentDataLength(const CanFrame &frame, int room)
-{
-    return qBound(0, qMin(frame.length, int(frame.data.size())), room);
-}
-
-} // namespace
 
 quint8 commandSum(const char *bytes, int from, int to)
 {

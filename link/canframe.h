@@ -59,6 +59,9 @@ inline bool isControlByte(quint8 byte) { return (byte & 0xC0) == 0xC0; }
 // Low 8 bits of the sum of bytes [from, to) of `bytes`.
 quint8 commandSum(const char *bytes, int from, int to);
 
+// The unsigned value of `bytes` bytes (1..4) at `in`, low byte first.
+quint32 readLittleEndian(const char *in, int bytes);
+
 // 0xAA 0x55 code body sum, the sum taken over the code and the body.
 QByteArray buildSkeletonFrame(quint8 code, const QByteArray &body);
 // The 20-byte form: `body` is padded with zeros (or cut) to bytes 3..18.

@@ -116,9 +116,8 @@ QString configurationRefusal(QCanBusDevice::ConfigurationKey key, const QVariant
         return speed && *speed > 0 ? QString() : name + QStringLiteral(": \"%1\" is not a speed in bit/s").arg(value.toString());
     }
     case TaviconKey::Framing: {
-        const QString text = value.toString();
-        return text == QLatin1String("fixed") || text == QLatin1String("variable")
-            ? QString() : name + QStringLiteral(": \"%1\" is not fixed or variable").arg(text);
+        return variableFramingNamed(value.toString())
+            ? QString() : name + QStringLiteral(": \"%1\" is not fixed or variable").arg(value.toString());
     }
     case TaviconKey::BusStatusInterval: {
         const std::optional<int> ms = wholeNumber(value);
@@ -143,6 +142,6 @@ SetStartSettings setStartSettingsOf(const QCanBusDevice &device)
     const bool loopback = device.configurationParameter(QCanBusDevice::LoopbackKey).toBool();
     const bool silent = device.configurationParameter(TaviconKey::ListenOnly).toBool();
     s.modeIndex = ControllerMode{silent, loopback}.index();
-    s.variableFraming = device.configurationParameter(TaviconKey::Framing).toString() == QLatin1String("variable");
+    s.variableFraming = variableFramingNamed(device.configurationParameter(TaviconKey::Framing).toString()).value_or(false);
     return s;
 }

@@ -69,13 +69,23 @@ bool applyBitrate(int rate, SetStartSettings *s, QString *why)
     return false;
 }
 
+std::optional<bool> variableFramingNamed(const QString &text)
+{
+    if (text == QLatin1String("variable"))
+        return true;
+    if (text == QLatin1String("fixed"))
+        return false;
+    return std::nullopt;
+}
+
 bool applyFramingText(const QString &text, SetStartSettings *s, QString *why)
 {
-    if (text != QLatin1String("fixed") && text != QLatin1String("variable")) {
+    const std::optional<bool> variable = variableFramingNamed(text);
+    if (!variable) {
         *why = QStringLiteral("--framing: \"%1\" is not fixed or variable").arg(text);
         return false;
     }
-    s->variableFraming = text == QLatin1String("variable");
+    s->variableFraming = *variable;
     return true;
 }
 

@@ -2,6 +2,7 @@
 #define TAVICON_SESSIONCONFIG_H
 
 #include <QString>
+#include <optional>
 
 #include "canconfig/configfile.h"
 
@@ -20,6 +21,8 @@ bool applyBitrateText(const QString &text, SetStartSettings *settings, QString *
 // The same for a rate given as a number, its message without the option's name.
 bool applyBitrate(int bitsPerSecond, SetStartSettings *settings, QString *why);
 
+// The framing a name gives: "variable" true, "fixed" false, else nothing.
+std::optional<bool> variableFramingNamed(const QString &text);
 // The text of a --framing option, "fixed" or "variable", written into
 // `settings`; false with a message otherwise.
 bool applyFramingText(const QString &text, SetStartSettings *settings, QString *why);

@@ -65,30 +65,41 @@ bool Bridge::start(QString *why)
     return true;
 }
 
+FaceSendToBus Bridge::sendToBus()
+{
+    return [this](const CanFrame &frame, const void *origin) { return fromClient(frame, origin); };
+}
+
+bool Bridge::openPty(PtyFace &face, const QString &name, const QString &linkPath, SerialEndLink &link,
+                     QStringList *lines, QString *why)
+{
+    QString reason;
+    if (!face.open(&reason)) {
+        *why = QStringLiteral("%1: %2").arg(name, reason);
+        return false;
+    }
+    if (!linkPath.isEmpty() && !link.create(linkPath, face.serialPath(), &reason)) {
+        *why = QStringLiteral("--%1-link: %2").arg(name, reason);
+        return false;
+    }
+    lines->append(QStringLiteral("%1 %2").arg(name.toUpper(), face.serialPath()));
+    return true;
+}
+
 bool Bridge::openSlcan(QStringList *lines, QString *why)
 {
-    const FaceSendToBus send = [this](const CanFrame &frame, const void *origin) { return fromClient(frame, origin); };
-    auto face = std::make_unique<SlcanFace>(options.start, send, turns);
-    QString reason;
-    if (!face->open(&reason)) {
-        *why = QStringLiteral("slcan: %1").arg(reason);
+    auto face = std::make_unique<SlcanFace>(options.start, sendToBus(), turns);
+    if (!openPty(*face, QStringLiteral("slcan"), options.slcanLink, slcanLink, lines, why))
         return false;
-    }
-    if (!options.slcanLink.isEmpty() && !slcanLink.create(options.slcanLink, face->serialPath(), &reason)) {
-        *why = QStringLiteral("--slcan-link: %1").arg(reason);
-        return false;
-    }
     connect(face.get(), &SlcanFace::startRequested, &session, &ConverterSession::start);
     slcan = face.get();
-    lines->append(QStringLiteral("SLCAN %1").arg(face->serialPath()));
     faces.push_back(std::move(face));
     return true;
 }
 
 bool Bridge::openSocketcand(QStringList *lines, QString *why)
 {
-    const FaceSendToBus send = [this](const CanFrame &frame, const void *origin) { return fromClient(frame, origin); };
-    auto face = std::make_unique<SocketcandFace>(options.name, send, turns);
+    auto face = std::make_unique<SocketcandFace>(options.name, sendToBus(), turns);
     QString reason;
     if (!face->listen(options.address, options.tcpPort, &reason)) {
         *why = QStringLiteral("cannot listen on %1:%2: %3").arg(options.address.toString()).arg(options.tcpPort).arg(reason);
@@ -109,23 +120,14 @@ bool Bridge::openSocketcand(QStringList *lines, QString *why)
 
 bool Bridge::openConverter(QStringList *lines, QString *why)
 {
-    const FaceSendToBus send = [this](const CanFrame &frame, const void *origin) { return fromClient(frame, origin); };
-    auto face = std::make_unique<ConverterFace>(session, options.readOnly, send, turns);
-    QString reason;
-    if (!face->open(&reason)) {
-        *why = QStringLiteral("converter: %1").arg(reason);
+    auto face = std::make_unique<ConverterFace>(session, options.readOnly, sendToBus(), turns);
+    if (!openPty(*face, QStringLiteral("converter"), options.converterLink, converterLink, lines, why))
         return false;
-    }
-    if (!options.converterLink.isEmpty() && !converterLink.create(options.converterLink, face->serialPath(), &reason)) {
-        *why = QStringLiteral("--converter-link: %1").arg(reason);
-        return false;
-    }
     // The window's configuration is the bridge's from now on: an slcan open sends it.
     connect(face.get(), &ConverterFace::started, this, [this](const SetStartSettings &settings) {
         if (slcan)
             slcan->reconfigure(settings);
     });
-    lines->append(QStringLiteral("CONVERTER %1").arg(face->serialPath()));
     faces.push_back(std::move(face));
     return true;
 }

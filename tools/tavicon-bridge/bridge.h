@@ -34,6 +34,11 @@ signals:
     void portLost(const QString &reason);
 
 private:
+    // What a face's client sends goes to fromClient.
+    FaceSendToBus sendToBus();
+    // Opens a pty face named `name` and the link to it, when one is asked for.
+    bool openPty(class PtyFace &face, const QString &name, const QString &linkPath, SerialEndLink &link,
+                 QStringList *lines, QString *why);
     // Each opens a face, adds its start-up line to `lines`; false with `why`.
     bool openSlcan(QStringList *lines, QString *why);
     bool openSocketcand(QStringList *lines, QString *why);
